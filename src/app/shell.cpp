@@ -1,0 +1,150 @@
+// Start-up, media loading and shutdown of the game.
+#include "app/shell.h"
+
+#include <cstdio>
+
+#include "game/game.h"
+#include "game/match.h"
+
+SDL_Window* gWindow = nullptr;
+SDL_Renderer* gRenderer = nullptr;
+Mix_Music* gMus[kMusicCount] = {};
+Mix_Chunk* gSnd[kSoundCount] = {};
+
+namespace {
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+constexpr int kAudioFrequency = 44100;
+constexpr int kAudioChannels = 2;
+constexpr int kAudioChunkSize = 2048;
+
+// ---------------------------------------------------------------------------------------------
+// Start-up steps, run in order until one fails
+// ---------------------------------------------------------------------------------------------
+bool startSubsystems() {
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) >= 0;
+}
+
+bool createWindow() {
+    gWindow = SDL_CreateWindow("Quorvix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                               kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
+    return gWindow != nullptr;
+}
+
+bool createRenderer() {
+    gRenderer =
+        SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    return gRenderer != nullptr;
+}
+
+// The renderer starts with the background colour; its result is not examined.
+bool setBackgroundColour() {
+    SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
+    return true;
+}
+
+bool openAudio() {
+    return Mix_OpenAudio(kAudioFrequency, MIX_DEFAULT_FORMAT, kAudioChannels, kAudioChunkSize) >= 0;
+}
+
+struct StartupStep {
+    bool (*run)();
+    const char* failureFormat; // printed with SDL_GetError() when run() fails
+};
+
+constexpr StartupStep kStartupSteps[] = {
+    {startSubsystems, "SDL could not initialize! SDL Error: %s\n"},
+    {createWindow, "Window could not be created! SDL Error: %s\n"},
+    {createRenderer, "Renderer could not be created! SDL Error: %s\n"},
+    {setBackgroundColour, nullptr},
+    {openAudio, "SDL_mixer could not initialize! SDL_mixer Error: %s\n"},
+};
+
+// Paddle shape: half-diagonal of a 320 x 1280 rectangle, the angle whose tangent is 4, and its
+// supplement taken with 3.141592 as pi.
+constexpr float kPaddleHalfDiagonal = 659.6969f;
+constexpr float kPaddleAlpha1 = 1.3258177f;
+constexpr double kPi = 3.141592;
+
+void setPaddleShape() {
+    gPaddleHalfDiagonal = kPaddleHalfDiagonal;
+    gPaddleAlpha1 = kPaddleAlpha1;
+    gPaddleAlpha2 = static_cast<float>(kPi - static_cast<double>(gPaddleAlpha1));
+}
+
+} // namespace
+
+int initializeSDL() {
+    for (const StartupStep& step : kStartupSteps) {
+        if (!step.run()) {
+            std::printf(step.failureFormat, SDL_GetError());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int loadMedia() {
+    int failed = 0;
+    char path[32];
+
+    for (int i = 0; i < kMusicCount; ++i) {
+        std::snprintf(path, sizeof path, "res/mus%02d.mid", i);
+        gMus[i] = Mix_LoadMUS(path);
+        if (gMus[i] == nullptr) {
+            std::printf("Failed to load music %02d! SDL_mixer Error: %s\n", i, SDL_GetError());
+            failed = 1;
+        }
+    }
+
+    for (int i = 0; i < kSoundCount; ++i) {
+        std::snprintf(path, sizeof path, "res/snd%02d.wav", i);
+        gSnd[i] = Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+        if (gSnd[i] == nullptr) {
+            std::printf("Failed to load snd%02d sound effect! SDL_mixer Error: %s\n", i,
+                        SDL_GetError());
+            failed = 1;
+        }
+    }
+
+    return failed;
+}
+
+void closeSDL() {
+    for (Mix_Music*& music : gMus) {
+        Mix_FreeMusic(music);
+        music = nullptr;
+    }
+    for (Mix_Chunk*& sound : gSnd) {
+        Mix_FreeChunk(sound);
+        sound = nullptr;
+    }
+    SDL_DestroyRenderer(gRenderer);
+    gRenderer = nullptr;
+    SDL_DestroyWindow(gWindow);
+    gWindow = nullptr;
+    Mix_Quit();
+    SDL_Quit();
+}
+
+int SDL_main(int /*argc*/, char* /*argv*/[]) {
+    setPaddleShape();
+
+    int status = 0;
+    if (initializeSDL() != 0) {
+        std::puts("Failed to initialize!");
+        status = 1;
+    } else if (loadMedia() != 0) {
+        std::puts("Failed to load media!");
+        status = 1;
+    } else {
+        int keepPlaying = 1;
+        while (keepPlaying != 0) {
+            keepPlaying = play();
+        }
+    }
+
+    closeSDL();
+    return status;
+}

@@ -1,0 +1,133 @@
+// The match loop. Each frame: drain events, score a ball that left the court, move both paddles,
+// move the ball between two paddle-hit steps, draw, hold the frame rate, and pause after points.
+#include "game/match.h"
+
+#include <SDL.h>
+
+#include "app/shell.h"
+#include "game/ball.h"
+#include "game/bounce.h"
+#include "game/game.h"
+#include "game/opponent.h"
+#include "game/paddle.h"
+#include "game/player.h"
+#include "render/court.h"
+
+namespace {
+
+constexpr int kWinningScore = 10;
+constexpr Uint32 kFrameMs = 20;
+constexpr Uint32 kPointPauseMs = 500;
+constexpr Uint32 kMatchOverPauseMs = 2500;
+
+// Serves: the ball always starts on the centre line moving up; where and which way depends on
+// who scored.
+constexpr int kServeSpeed = 50;
+constexpr int kStartServeY = 5400;
+constexpr int kPlayerPointServeY = 4800;
+constexpr int kOpponentPointServeY = 1800;
+
+// Ends the loop on the quit event; every other event is discarded (keys are read as held state).
+bool quitRequested() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void computeBothPaddles() {
+    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+}
+
+// Waits out the rest of a 20 ms frame. Unsigned subtraction gives the true elapsed time across a
+// wrap of the tick counter.
+void holdFrameRate(Uint32 frameStart) {
+    const Uint32 elapsed = SDL_GetTicks() - frameStart;
+    if (elapsed < kFrameMs) {
+        SDL_Delay(kFrameMs - elapsed);
+    }
+}
+
+} // namespace
+
+void serveBall(int y, int vx) {
+    gBallX = kCentreLineX;
+    gBallY = y;
+    gBallVx = vx;
+    gBallVy = -kServeSpeed;
+}
+
+int play() {
+    int playerScore = 0;
+    int opponentScore = 0;
+    int pointPause = 0;
+    int matchOver = 0;
+
+    serveBall(kStartServeY, -kServeSpeed);
+    gPlayerY = kPaddleCentreY;
+    gPlayerOrientation = 0.0f;
+    gOpponentY = kPaddleCentreY;
+    gOpponentOrientation = 0.0f;
+    computeBothPaddles();
+
+    for (;;) {
+        const Uint32 frameStart = SDL_GetTicks();
+        if (quitRequested()) {
+            return 0;
+        }
+
+        // The player's point: the ball left the court on the right.
+        if (gBallX > kCourtWidth) {
+            ++playerScore;
+            if (playerScore == kWinningScore) {
+                Mix_PlayMusic(gMus[kVictoryMusic], 0);
+                matchOver = 1;
+            } else {
+                pointPause = 1;
+            }
+            serveBall(kPlayerPointServeY, -kServeSpeed);
+        }
+
+        // The opponent's point: the ball left the court on the left. The sound comes first.
+        if (gBallX < 0) {
+            startSoundEffect(kPointLostSound);
+            ++opponentScore;
+            if (opponentScore == kWinningScore) {
+                matchOver = 1;
+            } else {
+                pointPause = 1;
+            }
+            serveBall(kOpponentPointServeY, kServeSpeed);
+        }
+
+        // Both paddle-hit steps of the frame test the paddle on the ball's current side.
+        const int paddleUnderTest = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
+
+        moveAndRotatePlayer();
+        computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+        moveOpponent();
+        computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+
+        resolvePaddleHit(paddleUnderTest);
+        moveBall();
+        resolvePaddleHit(paddleUnderTest);
+
+        renderFrame(playerScore, opponentScore);
+
+        holdFrameRate(frameStart);
+        if (pointPause != 0) {
+            SDL_Delay(kPointPauseMs);
+            pointPause = 0;
+        }
+        if (matchOver != 0) {
+            SDL_Delay(kMatchOverPauseMs);
+            playerScore = 0;
+            opponentScore = 0;
+            matchOver = 0;
+        }
+    }
+}
