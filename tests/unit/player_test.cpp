@@ -1,0 +1,147 @@
+// Player control: the key table, the position limits and the single-precision angle sequence.
+#include <string>
+#include <vector>
+
+#include "game/player.h"
+#include "test_support.h"
+
+namespace {
+
+class PlayerTest : public GameTest {
+  protected:
+    static void hold(std::initializer_list<SDL_Scancode> keys) {
+        std::fill(std::begin(fake::state().keys), std::end(fake::state().keys), Uint8{0});
+        for (SDL_Scancode key : keys) {
+            fake::state().keys[key] = 1;
+        }
+    }
+};
+
+// Each row: keys held, and whether the paddle moves up (-1), down (+1) or not, and tilts right
+// (+1), left (-1) or not. Keys other than the arrows are ignored.
+TEST_F(PlayerTest, FirstMatchingKeyRowWins) {
+    struct Case {
+        std::vector<SDL_Scancode> keys;
+        int move;
+        int tilt;
+    };
+    const SDL_Scancode up = SDL_SCANCODE_UP, down = SDL_SCANCODE_DOWN, right = SDL_SCANCODE_RIGHT,
+                       left = SDL_SCANCODE_LEFT;
+    const Case cases[] = {
+        {{up, right}, -1, 1},
+        {{up, left}, -1, -1},
+        {{down, right}, 1, 1},
+        {{down, left}, 1, -1},
+        {{up}, -1, 0},
+        {{down}, 1, 0},
+        {{right}, 0, 1},
+        {{left}, 0, -1},
+        {{}, 0, 0},
+        {{up, down}, -1, 0},
+        {{right, left}, 0, 1},
+        {{up, down, right, left}, -1, 1},
+        {{SDL_SCANCODE_W, SDL_SCANCODE_SPACE}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case with " << c.keys.size() << " keys, move "
+                                          << c.move << " tilt " << c.tilt);
+        fake::reset();
+        std::fill(std::begin(fake::state().keys), std::end(fake::state().keys), Uint8{0});
+        for (SDL_Scancode key : c.keys) {
+            fake::state().keys[key] = 1;
+        }
+        gPlayerY = 3000;
+        gPlayerOrientation = 0.0f;
+        EXPECT_EQ(moveAndRotatePlayer(), c.move != 0 || c.tilt != 0 ? 1 : 0);
+        EXPECT_EQ(gPlayerY, 3000 + 90 * c.move);
+        EXPECT_EQ(gPlayerOrientation, c.tilt == 0 ? 0.0f : (c.tilt > 0 ? 0.15f : -0.15f));
+        EXPECT_EQ(fake::callsNamed("SDL_GetKeyboardState"),
+                  (std::vector<fake::Call>{{"SDL_GetKeyboardState", {0}}}));
+    }
+}
+
+TEST_F(PlayerTest, MovesWithinTheLimits) {
+    struct Case {
+        int from;
+        int up;
+        int down;
+    };
+    const Case cases[] = {
+        {731, 641, 821},    {730, 640, 820},    {640, 640, 730},    {5269, 5179, 5359},
+        {5270, 5180, 5359}, {5359, 5269, 5359}, {5180, 5090, 5270}, {3000, 2910, 3090},
+    };
+    for (const Case& c : cases) {
+        gPlayerY = c.from;
+        movePlayerUp();
+        EXPECT_EQ(gPlayerY, c.up) << "up from " << c.from;
+        gPlayerY = c.from;
+        movePlayerDown();
+        EXPECT_EQ(gPlayerY, c.down) << "down from " << c.from;
+    }
+}
+
+TEST_F(PlayerTest, HoldingAKeyReachesTheLimitInTwentySevenFrames) {
+    for (const int direction : {-1, 1}) {
+        hold({direction < 0 ? SDL_SCANCODE_UP : SDL_SCANCODE_DOWN});
+        gPlayerY = 3000;
+        int frames = 0;
+        const int limit = direction < 0 ? 640 : 5359;
+        while (gPlayerY != limit && frames < 100) {
+            moveAndRotatePlayer();
+            ++frames;
+        }
+        EXPECT_EQ(frames, 27);
+        moveAndRotatePlayer();
+        EXPECT_EQ(gPlayerY, limit);
+    }
+}
+
+TEST_F(PlayerTest, TiltsInSinglePrecisionUpToTheLimit) {
+    const std::vector<float> right = {0.150000006f, 0.300000012f, 0.450000018f, 0.600000024f,
+                                      0.75f,        0.785399973f, 0.785399973f};
+    gPlayerOrientation = 0.0f;
+    for (float want : right) {
+        rotatePlayerRight();
+        EXPECT_EQ(gPlayerOrientation, want);
+    }
+    const std::vector<float> left = {0.6354f,  0.4854f,  0.3354f,  0.1854f,  0.0354f,  -0.1146f,
+                                     -0.2646f, -0.4146f, -0.5646f, -0.7146f, -0.7854f, -0.7854f};
+    for (float want : left) {
+        rotatePlayerLeft();
+        EXPECT_NEAR(gPlayerOrientation, want, 1e-6f);
+    }
+    EXPECT_EQ(gPlayerOrientation, -0.78539997f);
+}
+
+TEST_F(PlayerTest, TiltEdgeCases) {
+    struct Case {
+        float from;
+        bool toRight;
+        float want;
+    };
+    const Case cases[] = {
+        {0.6f, true, 0.75f},
+        {0.75f, true, 0.7854f},
+        {0.7854f, true, 0.7854f},
+        {0.63539999f, true, 0.785399973f}, // below the double threshold: steps onto the limit
+        {-0.6f, false, -0.75f},
+        {-0.7854f, false, -0.7854f},
+    };
+    for (const Case& c : cases) {
+        gPlayerOrientation = c.from;
+        c.toRight ? rotatePlayerRight() : rotatePlayerLeft();
+        EXPECT_EQ(gPlayerOrientation, c.want) << c.from;
+    }
+
+    // Right then left does not return exactly to 0, but the corners are the same as at 0.
+    gPlayerOrientation = 0.0f;
+    rotatePlayerRight();
+    rotatePlayerLeft();
+    EXPECT_NEAR(gPlayerOrientation, 5.96e-9f, 0.01e-9f);
+    gPlayerOrientation = 0.0f;
+    rotatePlayerLeft();
+    rotatePlayerRight();
+    EXPECT_NEAR(gPlayerOrientation, -5.96e-9f, 0.01e-9f);
+}
+
+} // namespace

@@ -1,0 +1,286 @@
+// The fake's definitions of the SDL and SDL_mixer entry points the game uses.
+#include "sdl_fake.h"
+
+#include <cstring>
+
+namespace fake {
+namespace {
+
+struct Opaque {
+    char byte;
+};
+Opaque windowObject;
+Opaque rendererObject;
+Opaque musicObjects[1];
+SDL_RWops streamObject;
+
+State& current() {
+    static State instance;
+    return instance;
+}
+
+void record(const char* name, std::vector<long long> args = {}) {
+    if (current().record) {
+        current().calls.push_back({name, std::move(args)});
+    }
+}
+
+long long slotOf(const Mix_Chunk* chunk) {
+    for (int i = 0; i < 3; ++i) {
+        if (chunk == &kChunks[i]) {
+            return i;
+        }
+    }
+    return chunk == nullptr ? -1 : -2;
+}
+
+long long slotOf(const Mix_Music* music) {
+    if (music == nullptr) {
+        return -1;
+    }
+    return music == musicHandle(0) ? 0 : -2;
+}
+
+// Which file the last opened stream refers to (-1 when none).
+int openStreamSlot = -1;
+
+} // namespace
+
+SDL_Window* const kWindow = reinterpret_cast<SDL_Window*>(&windowObject);
+SDL_Renderer* const kRenderer = reinterpret_cast<SDL_Renderer*>(&rendererObject);
+Mix_Chunk kChunks[3] = {};
+
+Mix_Music* musicHandle(int slot) {
+    return reinterpret_cast<Mix_Music*>(&musicObjects[slot]);
+}
+
+State& state() {
+    return current();
+}
+
+void reset() {
+    current() = State{};
+    openStreamSlot = -1;
+}
+
+std::vector<Call> callsNamed(const std::string& name) {
+    std::vector<Call> out;
+    for (const Call& call : current().calls) {
+        if (call.name == name) {
+            out.push_back(call);
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> callNames() {
+    std::vector<std::string> out;
+    for (const Call& call : current().calls) {
+        out.push_back(call.name);
+    }
+    return out;
+}
+
+void pushEvent(Uint32 type) {
+    SDL_Event event{};
+    event.type = type;
+    current().events.push_back(event);
+}
+
+void pushQuit() {
+    pushEvent(SDL_QUIT);
+}
+
+} // namespace fake
+
+using fake::current;
+using fake::record;
+using fake::slotOf;
+
+extern "C" {
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+// ---------------------------------------------------------------------------------------------
+int SDL_Init(Uint32 flags) {
+    record("SDL_Init", {flags});
+    if (current().failInit) {
+        return -1;
+    }
+    current().sdlUp = true;
+    return 0;
+}
+
+SDL_Window* SDL_CreateWindow(const char* title, int x, int y, int w, int h, Uint32 flags) {
+    record("SDL_CreateWindow", {x, y, w, h, flags});
+    current().calls.back().name += std::string(":") + title;
+    if (current().failWindow) {
+        return nullptr;
+    }
+    ++current().liveWindows;
+    return fake::kWindow;
+}
+
+SDL_Renderer* SDL_CreateRenderer(SDL_Window* window, int index, Uint32 flags) {
+    record("SDL_CreateRenderer", {window == fake::kWindow ? 1 : 0, index, flags});
+    if (current().failRenderer) {
+        return nullptr;
+    }
+    ++current().liveRenderers;
+    return fake::kRenderer;
+}
+
+int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize) {
+    record("Mix_OpenAudio", {frequency, format, channels, chunksize});
+    return current().failAudio ? -1 : 0;
+}
+
+const char* SDL_GetError(void) {
+    return current().error.c_str();
+}
+
+void SDL_DestroyRenderer(SDL_Renderer* renderer) {
+    record("SDL_DestroyRenderer", {renderer == nullptr ? 0 : 1});
+    if (renderer != nullptr) {
+        --current().liveRenderers;
+    }
+}
+
+void SDL_DestroyWindow(SDL_Window* window) {
+    record("SDL_DestroyWindow", {window == nullptr ? 0 : 1});
+    if (window != nullptr) {
+        --current().liveWindows;
+    }
+}
+
+void Mix_Quit(void) {
+    record("Mix_Quit");
+}
+
+void SDL_Quit(void) {
+    record("SDL_Quit");
+    current().sdlUp = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Media
+// ---------------------------------------------------------------------------------------------
+Mix_Music* Mix_LoadMUS(const char* file) {
+    record("Mix_LoadMUS");
+    current().calls.back().name += std::string(":") + file;
+    if (current().missingFiles.count(file) != 0) {
+        current().error = std::string("Couldn't open '") + file + "'";
+        return nullptr;
+    }
+    ++current().liveMusic;
+    return fake::musicHandle(0);
+}
+
+SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
+    record("SDL_RWFromFile");
+    current().calls.back().name += std::string(":") + file + ":" + mode;
+    if (current().missingFiles.count(file) != 0) {
+        current().error = std::string("Couldn't open ") + file;
+        fake::openStreamSlot = -1;
+        return nullptr;
+    }
+    fake::openStreamSlot = file[std::strlen(file) - 5] - '0'; // "res/sndNN.wav"
+    return &fake::streamObject;
+}
+
+Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc) {
+    record("Mix_LoadWAV_RW", {src == nullptr ? 0 : 1, freesrc});
+    if (src == nullptr) {
+        current().error = "Mix_LoadWAV_RW with NULL src";
+        return nullptr;
+    }
+    ++current().liveChunks;
+    return &fake::kChunks[fake::openStreamSlot];
+}
+
+void Mix_FreeMusic(Mix_Music* music) {
+    record("Mix_FreeMusic", {slotOf(music)});
+    if (music != nullptr) {
+        --current().liveMusic;
+    }
+}
+
+void Mix_FreeChunk(Mix_Chunk* chunk) {
+    record("Mix_FreeChunk", {slotOf(chunk)});
+    if (chunk != nullptr) {
+        --current().liveChunks;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Play: sounds, time, events, keys
+// ---------------------------------------------------------------------------------------------
+int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks) {
+    record("Mix_PlayChannelTimed", {channel, slotOf(chunk), loops, ticks});
+    return 0;
+}
+
+int Mix_PlayMusic(Mix_Music* music, int loops) {
+    record("Mix_PlayMusic", {slotOf(music), loops});
+    return 0;
+}
+
+Uint32 SDL_GetTicks(void) {
+    record("SDL_GetTicks");
+    const Uint32 now = current().now;
+    current().now += current().ticksPerRead;
+    return now;
+}
+
+void SDL_Delay(Uint32 ms) {
+    record("SDL_Delay", {ms});
+    current().now += ms;
+}
+
+int SDL_PollEvent(SDL_Event* event) {
+    record("SDL_PollEvent");
+    if (current().events.empty()) {
+        return 0;
+    }
+    *event = current().events.front();
+    current().events.pop_front();
+    return 1;
+}
+
+const Uint8* SDL_GetKeyboardState(int* numkeys) {
+    record("SDL_GetKeyboardState", {numkeys == nullptr ? 0 : 1});
+    return current().keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+int SDL_SetRenderDrawColor(SDL_Renderer* renderer, Uint8 r, Uint8 g, Uint8 b, Uint8 a) {
+    record("SDL_SetRenderDrawColor", {renderer == fake::kRenderer ? 1 : 0, r, g, b, a});
+    return 0;
+}
+
+int SDL_RenderClear(SDL_Renderer* /*renderer*/) {
+    record("SDL_RenderClear");
+    return 0;
+}
+
+int SDL_RenderDrawLine(SDL_Renderer* /*renderer*/, int x1, int y1, int x2, int y2) {
+    record("SDL_RenderDrawLine", {x1, y1, x2, y2});
+    return 0;
+}
+
+int SDL_RenderFillRect(SDL_Renderer* /*renderer*/, const SDL_Rect* rect) {
+    record("SDL_RenderFillRect", {rect->x, rect->y, rect->w, rect->h});
+    return 0;
+}
+
+void SDL_RenderPresent(SDL_Renderer* /*renderer*/) {
+    record("SDL_RenderPresent");
+    ++current().presents;
+    if (current().onPresent) {
+        current().onPresent(current().presents);
+    }
+}
+
+} // extern "C"

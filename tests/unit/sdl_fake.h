@@ -1,0 +1,84 @@
+// A link-time fake of the few SDL and SDL_mixer calls the game makes. It records each call with
+// its arguments, runs a simulated millisecond clock (advanced by SDL_Delay and, optionally, by each
+// SDL_GetTicks), serves scripted events and keys, and can make any start-up step fail.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <deque>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct Call {
+    std::string name;
+    std::vector<long long> args;
+
+    bool operator==(const Call& other) const {
+        return name == other.name && args == other.args;
+    }
+};
+
+// Readable failure messages: name(arg, arg, ...).
+inline void PrintTo(const Call& call, std::ostream* out) {
+    *out << call.name << "(";
+    for (size_t i = 0; i < call.args.size(); ++i) {
+        *out << (i == 0 ? "" : ", ") << call.args[i];
+    }
+    *out << ")";
+}
+
+// Handles the fake hands out; sound arguments are recorded as the slot they were loaded into.
+extern SDL_Window* const kWindow;
+extern SDL_Renderer* const kRenderer;
+extern Mix_Chunk kChunks[3];
+Mix_Music* musicHandle(int slot);
+
+struct State {
+    bool record = true;
+    std::vector<Call> calls;
+
+    // Clock: SDL_GetTicks returns now, then adds ticksPerRead; SDL_Delay adds its argument.
+    Uint32 now = 0;
+    Uint32 ticksPerRead = 0;
+
+    std::deque<SDL_Event> events;
+    Uint8 keys[SDL_NUM_SCANCODES] = {};
+
+    // Start-up failures to inject.
+    bool failInit = false;
+    bool failWindow = false;
+    bool failRenderer = false;
+    bool failAudio = false;
+    std::set<std::string> missingFiles; // paths that SDL_RWFromFile / Mix_LoadMUS cannot open
+    std::string error = "fake error";
+
+    // Called after every present, with the number of presents so far.
+    std::function<void(long long)> onPresent;
+    long long presents = 0;
+
+    // Live handles, to check that everything created is released.
+    int liveWindows = 0;
+    int liveRenderers = 0;
+    int liveMusic = 0;
+    int liveChunks = 0;
+    bool sdlUp = false;
+};
+
+State& state();
+void reset();
+
+// Calls with the given name, in order.
+std::vector<Call> callsNamed(const std::string& name);
+// Names of all recorded calls, in order.
+std::vector<std::string> callNames();
+// Queues a quit event.
+void pushQuit();
+void pushEvent(Uint32 type);
+
+} // namespace fake

@@ -1,0 +1,231 @@
+// Start-up, media loading, release and the program's exit status, observed through the fake.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "test_support.h"
+
+namespace {
+
+using fake::Call;
+
+class ShellTest : public GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        gWindow = nullptr;
+        gRenderer = nullptr;
+        gMus[0] = nullptr;
+        for (Mix_Chunk*& chunk : gSnd) {
+            chunk = nullptr;
+        }
+    }
+
+    void TearDown() override {
+        // Whatever happened, nothing may be left allocated or open.
+        closeSDL();
+    }
+
+    static int runProgram(std::string* output) {
+        char name[] = "quorvix";
+        char* argv[] = {name, nullptr};
+        ::testing::internal::CaptureStdout();
+        const int status = SDL_main(1, argv);
+        *output = ::testing::internal::GetCapturedStdout();
+        return status;
+    }
+};
+
+TEST_F(ShellTest, StartsEverythingInOrderWithTheExactArguments) {
+    ASSERT_EQ(initializeSDL(), 0);
+    const std::vector<Call> expected = {
+        {"SDL_Init", {0x30}},
+        {"SDL_CreateWindow:Quorvix",
+         {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600, SDL_WINDOW_SHOWN}},
+        {"SDL_CreateRenderer", {1, -1, 6}},
+        {"SDL_SetRenderDrawColor", {1, 0, 0, 0, 255}},
+        {"Mix_OpenAudio", {44100, 0x8010, 2, 2048}},
+    };
+    EXPECT_EQ(fake::state().calls, expected);
+    EXPECT_EQ(gWindow, fake::kWindow);
+    EXPECT_EQ(gRenderer, fake::kRenderer);
+}
+
+TEST_F(ShellTest, StartUpStopsAtTheFirstFailingStepWithItsMessage) {
+    struct Case {
+        bool fake::State::*failure;
+        const char* lastCall;
+        const char* message;
+        int windows;
+        int renderers;
+    };
+    const Case cases[] = {
+        {&fake::State::failInit, "SDL_Init", "SDL could not initialize! SDL Error: boom\n", 0, 0},
+        {&fake::State::failWindow, "SDL_CreateWindow:Quorvix",
+         "Window could not be created! SDL Error: boom\n", 0, 0},
+        {&fake::State::failRenderer, "SDL_CreateRenderer",
+         "Renderer could not be created! SDL Error: boom\n", 1, 0},
+        {&fake::State::failAudio, "Mix_OpenAudio",
+         "SDL_mixer could not initialize! SDL_mixer Error: boom\n", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastCall);
+        fake::reset();
+        fake::state().*c.failure = true;
+        fake::state().error = "boom";
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(initializeSDL(), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
+        EXPECT_EQ(fake::callNames().back(), c.lastCall);
+        EXPECT_EQ(fake::state().liveWindows, c.windows);
+        EXPECT_EQ(fake::state().liveRenderers, c.renderers);
+        closeSDL();
+        EXPECT_EQ(fake::state().liveWindows, 0);
+        EXPECT_EQ(fake::state().liveRenderers, 0);
+        EXPECT_EQ(gWindow, nullptr);
+        EXPECT_EQ(gRenderer, nullptr);
+    }
+}
+
+TEST_F(ShellTest, LoadsEveryMediaFileIntoItsSlot) {
+    ASSERT_EQ(loadMedia(), 0);
+    const std::vector<std::string> expected = {
+        "Mix_LoadMUS:res/mus00.mid",
+        "SDL_RWFromFile:res/snd00.wav:rb",
+        "Mix_LoadWAV_RW",
+        "SDL_RWFromFile:res/snd01.wav:rb",
+        "Mix_LoadWAV_RW",
+        "SDL_RWFromFile:res/snd02.wav:rb",
+        "Mix_LoadWAV_RW",
+    };
+    EXPECT_EQ(fake::callNames(), expected);
+    for (const Call& call : fake::callsNamed("Mix_LoadWAV_RW")) {
+        EXPECT_EQ(call.args, (std::vector<long long>{1, 1})) << "the loader closes the stream";
+    }
+    EXPECT_EQ(gMus[0], fake::musicHandle(0));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(gSnd[i], &fake::kChunks[i]);
+    }
+}
+
+TEST_F(ShellTest, ReportsEachMissingFileInOrderAndStillTriesTheRest) {
+    struct Case {
+        std::vector<std::string> missing;
+        std::string output;
+    };
+    const std::string music = "Failed to load music 00! SDL_mixer Error: Couldn't open "
+                              "'res/mus00.mid'\n";
+    auto effect = [](int i) {
+        return "Failed to load snd0" + std::to_string(i) +
+               " sound effect! SDL_mixer Error: Mix_LoadWAV_RW with NULL src\n";
+    };
+    const Case cases[] = {
+        {{"res/mus00.mid"}, music},
+        {{"res/snd00.wav"}, effect(0)},
+        {{"res/snd01.wav"}, effect(1)},
+        {{"res/snd02.wav"}, effect(2)},
+        {{"res/snd02.wav", "res/mus00.mid", "res/snd00.wav", "res/snd01.wav"},
+         music + effect(0) + effect(1) + effect(2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        fake::reset();
+        fake::state().missingFiles.insert(c.missing.begin(), c.missing.end());
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(loadMedia(), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.output);
+        EXPECT_EQ(fake::callsNamed("Mix_LoadWAV_RW").size(), 3u) << "every effect is tried";
+        EXPECT_EQ(fake::state().liveMusic + fake::state().liveChunks, 4 - int(c.missing.size()));
+        closeSDL();
+        EXPECT_EQ(fake::state().liveMusic + fake::state().liveChunks, 0);
+    }
+}
+
+TEST_F(ShellTest, ReleasesInReverseOrderAndClearsEveryHandle) {
+    ASSERT_EQ(initializeSDL(), 0);
+    ASSERT_EQ(loadMedia(), 0);
+    fake::state().calls.clear();
+    closeSDL();
+    const std::vector<Call> expected = {
+        {"Mix_FreeMusic", {0}},
+        {"Mix_FreeChunk", {0}},
+        {"Mix_FreeChunk", {1}},
+        {"Mix_FreeChunk", {2}},
+        {"SDL_DestroyRenderer", {1}},
+        {"SDL_DestroyWindow", {1}},
+        {"Mix_Quit", {}},
+        {"SDL_Quit", {}},
+    };
+    EXPECT_EQ(fake::state().calls, expected);
+    EXPECT_EQ(gWindow, nullptr);
+    EXPECT_EQ(gRenderer, nullptr);
+    EXPECT_EQ(gMus[0], nullptr);
+    for (Mix_Chunk* chunk : gSnd) {
+        EXPECT_EQ(chunk, nullptr);
+    }
+    EXPECT_FALSE(fake::state().sdlUp);
+}
+
+TEST_F(ShellTest, ProgramPlaysUntilQuitThenReleasesAndExitsZero) {
+    fake::pushEvent(SDL_KEYDOWN);
+    fake::pushQuit();
+    std::string output;
+    EXPECT_EQ(runProgram(&output), 0);
+    EXPECT_EQ(output, "");
+    const std::vector<std::string> names = fake::callNames();
+    // The loop ran (its first tick read and event drain) between loading and release.
+    const auto loop = std::find(names.begin(), names.end(), "SDL_GetTicks");
+    const auto release = std::find(names.begin(), names.end(), "Mix_FreeMusic");
+    EXPECT_LT(std::find(names.begin(), names.end(), "Mix_LoadWAV_RW"), loop);
+    EXPECT_LT(loop, release);
+    EXPECT_EQ(names.back(), "SDL_Quit");
+    EXPECT_EQ(fake::state().liveWindows + fake::state().liveRenderers + fake::state().liveMusic +
+                  fake::state().liveChunks,
+              0);
+}
+
+TEST_F(ShellTest, FailedStartsExitOneWithoutPlaying) {
+    struct Case {
+        bool fake::State::*failure;
+        std::string missing;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {&fake::State::failInit, "", "Failed to initialize!\n"},
+        {&fake::State::failAudio, "", "Failed to initialize!\n"},
+        {nullptr, "res/snd01.wav", "Failed to load media!\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastLine + c.missing);
+        fake::reset();
+        if (c.failure != nullptr) {
+            fake::state().*c.failure = true;
+        }
+        if (!c.missing.empty()) {
+            fake::state().missingFiles.insert(c.missing);
+        }
+        std::string output;
+        EXPECT_EQ(runProgram(&output), 1);
+        ASSERT_GE(output.size(), c.lastLine.size());
+        EXPECT_EQ(output.substr(output.size() - c.lastLine.size()), c.lastLine);
+        EXPECT_TRUE(fake::callsNamed("SDL_GetTicks").empty()) << "no match may start";
+        EXPECT_TRUE(fake::callsNamed("SDL_RenderPresent").empty());
+        EXPECT_EQ(fake::callNames().back(), "SDL_Quit");
+        EXPECT_EQ(fake::state().liveWindows + fake::state().liveRenderers +
+                      fake::state().liveMusic + fake::state().liveChunks,
+                  0);
+    }
+}
+
+TEST_F(ShellTest, SetsThePaddleShapeBeforeAnythingElse) {
+    gPaddleHalfDiagonal = gPaddleAlpha1 = gPaddleAlpha2 = 0.0f;
+    fake::state().failInit = true; // the shape is set even when nothing else starts
+    std::string output;
+    runProgram(&output);
+    EXPECT_EQ(gPaddleHalfDiagonal, 659.6969f);
+    EXPECT_EQ(gPaddleAlpha1, 1.3258177f);
+    EXPECT_EQ(gPaddleAlpha2, 1.8157743f);
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+// Shared set-up for the unit tests: a clean fake, a clean game state, and the paddle shape the
+// program sets at start-up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/shell.h"
+#include "game/game.h"
+#include "sdl_fake.h"
+
+namespace testing_support {
+
+inline void resetGameState() {
+    gBallX = gBallY = gBallVx = gBallVy = 0;
+    gPlayerY = gOpponentY = 0;
+    gPlayerOrientation = gOpponentOrientation = 0.0f;
+    for (auto& paddle : gPaddleApex) {
+        for (auto& corner : paddle) {
+            corner[0] = corner[1] = 0;
+        }
+    }
+    gBounceCooldown = 0;
+    gPaddleHalfDiagonal = 659.6969f;
+    gPaddleAlpha1 = 1.3258177f;
+    gPaddleAlpha2 = static_cast<float>(3.141592 - static_cast<double>(gPaddleAlpha1));
+    // As after a successful start-up: the fake's renderer, and every media slot holds the fake's
+    // handle for that slot.
+    gWindow = fake::kWindow;
+    gRenderer = fake::kRenderer;
+    gMus[0] = fake::musicHandle(0);
+    for (int i = 0; i < kSoundCount; ++i) {
+        gSnd[i] = &fake::kChunks[i];
+    }
+}
+
+// Runs play() for the given number of frames: after each present, perFrame sees the frame number
+// (1-based); after the last one a quit event ends the loop at the next frame's event drain.
+int runFrames(long long frames, const std::function<void(long long)>& perFrame = {});
+
+} // namespace testing_support
+
+class GameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fake::reset();
+        testing_support::resetGameState();
+    }
+};
