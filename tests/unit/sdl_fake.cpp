@@ -2,6 +2,7 @@
 #include "sdl_fake.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace fake {
 namespace {
@@ -19,9 +20,10 @@ State& current() {
     return instance;
 }
 
-void record(const char* name, std::vector<long long> args = {}) {
+// Builds the record only when recording, so that long runs allocate nothing here.
+void record(const char* name, std::initializer_list<long long> args = {}) {
     if (current().record) {
-        current().calls.push_back({name, std::move(args)});
+        current().calls.push_back({name, std::vector<long long>(args)});
     }
 }
 
