@@ -1,0 +1,37 @@
+// One frame of the simulation in the match loop's order, without events, drawing or pacing; the
+// ball is served again whenever it leaves the court so that runs of any length stay in play.
+#pragma once
+
+#include "game/ball.h"
+#include "game/bounce.h"
+#include "game/game.h"
+#include "game/match.h"
+#include "game/opponent.h"
+#include "game/paddle.h"
+#include "game/player.h"
+
+inline void startSimulation() {
+    gPaddleHalfDiagonal = 659.6969f;
+    gPaddleAlpha1 = 1.3258177f;
+    gPaddleAlpha2 = static_cast<float>(3.141592 - static_cast<double>(gPaddleAlpha1));
+    serveBall(5400, -50);
+    gPlayerY = gOpponentY = 3000;
+    gPlayerOrientation = gOpponentOrientation = 0.0f;
+}
+
+inline void simulateFrame() {
+    if (gBallX > kCourtWidth) {
+        serveBall(4800, -50);
+    }
+    if (gBallX < 0) {
+        serveBall(1800, 50);
+    }
+    const int paddle = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
+    moveAndRotatePlayer();
+    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+    moveOpponent();
+    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+    resolvePaddleHit(paddle);
+    moveBall();
+    resolvePaddleHit(paddle);
+}

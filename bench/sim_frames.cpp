@@ -1,0 +1,17 @@
+// Runs the given number of simulation frames and prints the final ball position, for counting
+// instructions per frame under callgrind (two runs of different lengths; the difference divided
+// by the difference in frames leaves start-up out).
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim_frame.h"
+
+int main(int argc, char* argv[]) {
+    const long frames = argc > 1 ? std::atol(argv[1]) : 1000;
+    startSimulation();
+    for (long i = 0; i < frames; ++i) {
+        simulateFrame();
+    }
+    std::printf("%d %d\n", gBallX, gBallY);
+    return 0;
+}
