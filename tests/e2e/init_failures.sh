@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Start-up failures. Start-up stops at the first step that fails; that step's line (with SDL's
+# error text) is followed by "Failed to initialize!", and the game ends by itself with status 1,
+# not by a signal, within a few seconds. Video and audio failures are real (no X server; an audio
+# file that cannot be created); window and renderer failures are injected by the capture shim.
+. "$(dirname "$0")/lib.sh" "$@"
+
+# expect_failure PREFIX [TEXT]: the game's whole stdout must be PREFIX followed by SDL's error text
+# (exactly TEXT when given, otherwise anything non-empty), then "Failed to initialize!", and it
+# must have ended by itself with status 1 within 5 s.
+expect_failure() {
+    local prefix=$1 text=${2:-}
+    if wait_game_exit 5; then
+        [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1 (>= 128 means a signal)"
+    else
+        problem "still running 5 s after start"
+        stop_game_expect 3
+    fi
+    if [ -n "$text" ]; then
+        expect_stdout "$prefix$text" "Failed to initialize!"
+        return
+    fi
+    mapfile -t lines <"$GAME_RUN/stdout"
+    [ ${#lines[@]} -eq 2 ] || problem "expected 2 lines of output, got ${#lines[@]}"
+    case ${lines[0]:-} in
+    "$prefix"?*) ;;
+    *) problem "first line is not \"$prefix<error text>\"" ;;
+    esac
+    [ "${lines[1]:-}" = "Failed to initialize!" ] || problem "second line is \"${lines[1]:-}\""
+}
+
+# A display number with no X server behind it (and no socket or lock file for one).
+free_display() {
+    local n
+    for _ in $(seq 50); do
+        n=$((2000 + RANDOM % 7000))
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
+            ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
+            echo ":$n"
+            return 0
+        fi
+    done
+    return 1
+}
+
+case_begin "no X server: the SDL_Init line, \"Failed to initialize!\", status 1"
+nodisplay=$(free_display) || {
+    echo "$E2E_NAME: no free display number found" >&2
+    exit 2
+}
+make_workdir no-video
+start_game "$WORKDIR" SDL_VIDEODRIVER=x11 DISPLAY="$nodisplay"
+expect_failure "SDL could not initialize! SDL Error: "
+case_end || game_output
+
+start_xvfb
+
+case_begin "audio device cannot open: the SDL_mixer line, \"Failed to initialize!\", status 1"
+make_workdir no-audio
+start_game "$WORKDIR" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/no-such-dir/out.raw"
+expect_failure "SDL_mixer could not initialize! SDL_mixer Error: "
+case_end || game_output
+
+# Injected failures: the shim makes the call fail with the text "injected failure".
+for row in "SDL_CreateWindow:Window could not be created! SDL Error: " \
+    "SDL_CreateRenderer:Renderer could not be created! SDL Error: "; do
+    call=${row%%:*}
+    case_begin "$call fails: \"${row#*:}injected failure\", \"Failed to initialize!\", status 1"
+    make_workdir "fail-$call"
+    shim_env "$WORKDIR"
+    start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_FAIL_CALL="$call"
+    expect_failure "${row#*:}" "injected failure"
+    [ -e "$WORKDIR/frame1.ppm" ] && problem "a frame was shown"
+    case_end || game_output
+done
+
+finish

@@ -1,0 +1,304 @@
+# Shared helpers for the end-to-end tests. A test script sources this file with its own arguments:
+#
+#   . "$(dirname "$0")/lib.sh" "$@"
+#
+# Arguments: --game PATH (the game), --res DIR (the media to copy), and where a test needs them
+# --shim PATH (the capture shim), --tools DIR (the helper programs), --out PATH (an artefact).
+#
+# Every process started through these helpers (the private X server, each game) is stopped when
+# the script exits, whatever the reason, and the scratch directory is removed (kept when
+# QUORVIX_E2E_KEEP=1, for a look after a failure).
+
+set -u
+
+E2E_NAME=$(basename "$0" .sh)
+E2E_FAILED_CASES=0
+E2E_CASES=0
+E2E_RUNS=0
+E2E_XVFB_PID=
+E2E_GAME_RUNS=()
+E2E_CASE=
+E2E_PROBLEMS=()
+
+GAME=
+RES=
+SHIM=
+TOOLS=
+OUT=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --game) GAME=$2 ;;
+    --res) RES=$2 ;;
+    --shim) SHIM=$2 ;;
+    --tools) TOOLS=$2 ;;
+    --out) OUT=$2 ;;
+    *)
+        echo "$E2E_NAME: unknown argument $1" >&2
+        exit 2
+        ;;
+    esac
+    shift 2
+done
+if [ ! -x "$GAME" ] || [ ! -d "$RES" ]; then
+    echo "$E2E_NAME: needs --game (an executable) and --res (a directory)" >&2
+    exit 2
+fi
+# The game runs in a scratch directory, so every path given is made absolute.
+for var in GAME RES SHIM TOOLS OUT; do
+    if [ -n "${!var}" ]; then
+        printf -v "$var" '%s' "$(realpath -m -- "${!var}")"
+    fi
+done
+
+# Exit status that CTest reports as "skipped" (the tests set SKIP_RETURN_CODE to it).
+E2E_SKIP=77
+for tool in Xvfb xdotool xwininfo xdpyinfo; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $E2E_NAME: $tool is not installed"
+        exit $E2E_SKIP
+    fi
+done
+
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
+
+# --------------------------------------------------------------------------------------------
+# Clean-up
+# --------------------------------------------------------------------------------------------
+
+# Stops a game run that is still going (its rc file is written the moment it ends, so a process
+# id that has since been reused is never signalled): SIGTERM, then SIGKILL after two seconds.
+e2e_stop_run() {
+    local run=$1 pid
+    [ -e "$run/rc" ] && return 0
+    pid=$(cat "$run/pid")
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 40); do
+        [ -e "$run/rc" ] && return 0
+        sleep 0.05
+    done
+    kill -KILL "$pid" 2>/dev/null
+}
+
+e2e_cleanup() {
+    local status=$? run
+    for run in "${E2E_GAME_RUNS[@]}"; do
+        e2e_stop_run "$run"
+    done
+    if [ -n "$E2E_XVFB_PID" ]; then
+        kill -TERM "$E2E_XVFB_PID" 2>/dev/null
+    fi
+    wait 2>/dev/null
+    if [ "${QUORVIX_E2E_KEEP:-0}" = 1 ]; then
+        echo "$E2E_NAME: scratch files kept in $E2E_TMP"
+    else
+        rm -rf "$E2E_TMP"
+    fi
+    exit "$status"
+}
+trap e2e_cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --------------------------------------------------------------------------------------------
+# Reporting: each case collects its problems and ends with one PASS or FAIL line
+# --------------------------------------------------------------------------------------------
+
+case_begin() {
+    E2E_CASE=$1
+    E2E_PROBLEMS=()
+}
+
+problem() {
+    E2E_PROBLEMS+=("$*")
+}
+
+case_end() {
+    E2E_CASES=$((E2E_CASES + 1))
+    if [ ${#E2E_PROBLEMS[@]} -eq 0 ]; then
+        echo "PASS: $E2E_NAME: $E2E_CASE"
+        return 0
+    fi
+    E2E_FAILED_CASES=$((E2E_FAILED_CASES + 1))
+    echo "FAIL: $E2E_NAME: $E2E_CASE"
+    local p
+    for p in "${E2E_PROBLEMS[@]}"; do
+        printf '    %s\n' "$p"
+    done
+    return 1
+}
+
+# Ends the script: status 0 when every case passed.
+finish() {
+    if [ "$E2E_FAILED_CASES" -ne 0 ]; then
+        echo "$E2E_NAME: $E2E_FAILED_CASES of $E2E_CASES case(s) FAILED"
+        exit 1
+    fi
+    echo "$E2E_NAME: all $E2E_CASES case(s) passed"
+    exit 0
+}
+
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# --------------------------------------------------------------------------------------------
+# The private X server
+# --------------------------------------------------------------------------------------------
+
+# Starts Xvfb on a free display of its own choosing and exports DISPLAY once it answers.
+start_xvfb() {
+    local numfile=$E2E_TMP/xvfb.display deadline
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    deadline=$(($(now_ms) + 15000))
+    until grep -qx '[0-9][0-9]*' "$numfile" 2>/dev/null; do
+        if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null || [ "$(now_ms)" -gt "$deadline" ]; then
+            echo "$E2E_NAME: Xvfb did not start:" >&2
+            cat "$E2E_TMP/xvfb.log" >&2
+            exit 2
+        fi
+        sleep 0.05
+    done
+    export DISPLAY=":$(cat "$numfile")"
+    until xdpyinfo >/dev/null 2>&1; do
+        if [ "$(now_ms)" -gt "$deadline" ]; then
+            echo "$E2E_NAME: Xvfb on $DISPLAY does not answer" >&2
+            exit 2
+        fi
+        sleep 0.05
+    done
+}
+
+# --------------------------------------------------------------------------------------------
+# The game
+# --------------------------------------------------------------------------------------------
+
+# make_workdir NAME: a fresh working directory for the game holding a copy of the media in res/;
+# sets WORKDIR.
+make_workdir() {
+    WORKDIR=$E2E_TMP/$1
+    mkdir -p "$WORKDIR"
+    cp -R "$RES" "$WORKDIR/res"
+}
+
+# For a sanitizer build of the game: leaks reported in system libraries (D-Bus, Mesa) at exit
+# would replace its exit status and lose its buffered output, which these tests examine, and a
+# preloaded shim would be refused for coming ahead of the sanitizer's runtime. Ignored otherwise.
+E2E_ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
+
+# start_game DIR [VAR=value | -u VAR]...: runs the game in DIR with the audio going nowhere unless
+# the arguments say otherwise (they are handed to env(1)). Sets GAME_PID and GAME_RUN, a
+# directory that holds stdout and stderr, and rc (the exit status as the shell reports it,
+# 128 + n for signal n) once the game has ended.
+start_game() {
+    local dir=$1 deadline
+    shift
+    E2E_RUNS=$((E2E_RUNS + 1))
+    GAME_RUN=$E2E_TMP/run$E2E_RUNS
+    mkdir -p "$GAME_RUN"
+    (
+        cd "$dir" || exit 2
+        env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "$@" "$GAME" \
+            >"$GAME_RUN/stdout" 2>"$GAME_RUN/stderr" &
+        echo $! >"$GAME_RUN/pid.part"
+        mv "$GAME_RUN/pid.part" "$GAME_RUN/pid"
+        wait $!
+        echo $? >"$GAME_RUN/rc.part"
+        mv "$GAME_RUN/rc.part" "$GAME_RUN/rc"
+    ) &
+    deadline=$(($(now_ms) + 5000))
+    until [ -s "$GAME_RUN/pid" ]; do
+        if [ "$(now_ms)" -gt "$deadline" ]; then
+            echo "$E2E_NAME: the game did not start" >&2
+            exit 2
+        fi
+        sleep 0.01
+    done
+    GAME_PID=$(cat "$GAME_RUN/pid")
+    E2E_GAME_RUNS+=("$GAME_RUN")
+}
+
+game_running() {
+    [ ! -e "$GAME_RUN/rc" ]
+}
+
+# wait_game_exit SECONDS: waits for the game to end by itself; sets GAME_RC and returns 0 when
+# it did, returns 1 when it was still running at the deadline.
+wait_game_exit() {
+    local deadline=$(($(now_ms) + $1 * 1000))
+    while game_running; do
+        if [ "$(now_ms)" -gt "$deadline" ]; then
+            return 1
+        fi
+        sleep 0.02
+    done
+    GAME_RC=$(cat "$GAME_RUN/rc")
+    return 0
+}
+
+# stop_game_expect SECONDS: sends SIGTERM (SDL turns it into its quit event) and waits for the
+# game to end; sets GAME_RC and returns 0 when it ended in time, otherwise kills it and returns 1.
+stop_game_expect() {
+    GAME_RC=
+    kill -TERM "$GAME_PID" 2>/dev/null
+    if wait_game_exit "$1"; then
+        return 0
+    fi
+    kill -KILL "$GAME_PID" 2>/dev/null
+    wait_game_exit 5
+    return 1
+}
+
+# wait_for_window SECONDS: waits until the game shows a window titled exactly "Quorvix"; sets
+# WID. Returns 1 at the deadline or as soon as the game ends without one.
+wait_for_window() {
+    local deadline=$(($(now_ms) + $1 * 1000))
+    WID=
+    while :; do
+        WID=$(xdotool search --name '^Quorvix$' 2>/dev/null | head -n 1)
+        if [ -n "$WID" ]; then
+            return 0
+        fi
+        if ! game_running || [ "$(now_ms)" -gt "$deadline" ]; then
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# window_size WID: prints "WIDTHxHEIGHT" of the window's client area.
+window_size() {
+    xwininfo -id "$1" | awk '/^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 } END { print w "x" h }'
+}
+
+# shim_env DIR: sets SHIM_ENV, the start_game arguments that preload the capture shim, capturing
+# frame 1 to DIR/frame1.ppm and logging sound starts to DIR/sounds.log.
+shim_env() {
+    if [ ! -f "$SHIM" ]; then
+        echo "$E2E_NAME: needs --shim (the capture shim library)" >&2
+        exit 2
+    fi
+    SHIM_ENV=(LD_PRELOAD="$SHIM" QUORVIX_CAPTURE_FRAMES=1 QUORVIX_CAPTURE_FILE="$1/frame%d.ppm"
+        QUORVIX_SOUND_LOG="$1/sounds.log")
+}
+
+# The game's output, for the report of a failed case.
+game_output() {
+    echo "stdout:"
+    sed 's/^/      | /' "$GAME_RUN/stdout"
+    echo "stderr:"
+    sed 's/^/      | /' "$GAME_RUN/stderr" | tail -n 20
+}
+
+# expect_stdout LINE...: the game's whole stdout must be exactly these lines.
+expect_stdout() {
+    local expected=$GAME_RUN/expected
+    printf '%s\n' "$@" >"$expected"
+    if ! cmp -s "$expected" "$GAME_RUN/stdout"; then
+        problem "stdout differs from the expected lines:"
+        while IFS= read -r line; do
+            problem "  $line"
+        done < <(diff -u --label expected --label actual "$expected" "$GAME_RUN/stdout")
+    fi
+}

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Media loading. Every file is tried even after one fails; each failure prints its own line, in
+# the order music 00, effects 00, 01, 02, then "Failed to load media!", and the game ends with
+# status 1 before a single frame is shown or a sound played. A damaged MIDI file still loads (it
+# plays silence), so the game starts with one.
+. "$(dirname "$0")/lib.sh" "$@"
+
+start_xvfb
+
+MUSIC_MISSING="Failed to load music 00! SDL_mixer Error: Couldn't open 'res/mus00.mid'"
+effect_missing() {
+    echo "Failed to load snd0$1 sound effect! SDL_mixer Error: Mix_LoadWAV_RW with NULL src"
+}
+
+# run_broken NAME SETUP: starts the game in a fresh directory after running the shell command
+# SETUP there, and waits for it to give up. Problems are added to the current case.
+run_broken() {
+    make_workdir "$1"
+    (cd "$WORKDIR" && eval "$2")
+    shim_env "$WORKDIR"
+    start_game "$WORKDIR" "${SHIM_ENV[@]}"
+    if wait_game_exit 5; then
+        [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1"
+    else
+        problem "still running 5 s after start"
+        stop_game_expect 3
+    fi
+    # The preloaded shim would have written frame 1 and logged any sound.
+    [ -e "$WORKDIR/frame1.ppm" ] && problem "a frame was shown"
+    [ -s "$WORKDIR/sounds.log" ] && problem "sounds were played: $(tr '\n' ';' <"$WORKDIR/sounds.log")"
+    xdotool search --name '^Quorvix$' >/dev/null 2>&1 && problem "a Quorvix window is still open"
+    return 0
+}
+
+# Each file missing in turn, then all of them: the exact lines.
+declare -A MISSING_LINE=(
+    [mus00.mid]=$MUSIC_MISSING
+    [snd00.wav]=$(effect_missing 0)
+    [snd01.wav]=$(effect_missing 1)
+    [snd02.wav]=$(effect_missing 2)
+)
+for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
+    case_begin "res/$file missing: its line, \"Failed to load media!\", status 1, no frame"
+    run_broken "missing-$file" "rm res/$file"
+    expect_stdout "${MISSING_LINE[$file]}" "Failed to load media!"
+    case_end || game_output
+done
+
+case_begin "all four files missing: four lines in load order, then \"Failed to load media!\""
+run_broken missing-all "rm res/*"
+expect_stdout "$MUSIC_MISSING" "$(effect_missing 0)" "$(effect_missing 1)" "$(effect_missing 2)" \
+    "Failed to load media!"
+case_end || game_output
+
+case_begin "two effects missing (snd00, snd02): only their lines, in order"
+run_broken missing-two "rm res/snd00.wav res/snd02.wav"
+expect_stdout "$(effect_missing 0)" "$(effect_missing 2)" "Failed to load media!"
+case_end || game_output
+
+# A damaged effect: the message text is SDL's own, but the line is the game's.
+for damage in "garbage:head -c 3000 /dev/urandom >res/snd01.wav" "empty::>res/snd01.wav" \
+    "truncated header:head -c 20 \"$RES/snd01.wav\" >res/snd01.wav"; do
+    what=${damage%%:*}
+    case_begin "res/snd01.wav $what: one snd01 line, \"Failed to load media!\", status 1"
+    run_broken "bad-snd01-${what// /-}" "${damage#*:}"
+    prefix="Failed to load snd01 sound effect! SDL_mixer Error: "
+    mapfile -t lines <"$GAME_RUN/stdout"
+    if [ ${#lines[@]} -ne 2 ]; then
+        problem "expected 2 lines of output, got ${#lines[@]}"
+    fi
+    case ${lines[0]:-} in
+    "$prefix"?*) ;;
+    *) problem "first line is not \"$prefix<error text>\"" ;;
+    esac
+    [ "${lines[1]:-}" = "Failed to load media!" ] || problem "second line is \"${lines[1]:-}\""
+    case_end || game_output
+done
+
+case_begin "res/mus00.mid full of garbage: the game still starts and closes with status 0"
+make_workdir bad-music
+head -c 4096 /dev/urandom >"$WORKDIR/res/mus00.mid"
+shim_env "$WORKDIR"
+start_game "$WORKDIR" "${SHIM_ENV[@]}"
+if wait_for_window 10; then
+    deadline=$(($(now_ms) + 5000))
+    until [ -e "$WORKDIR/frame1.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
+        sleep 0.05
+    done
+    [ -e "$WORKDIR/frame1.ppm" ] || problem "no frame was shown"
+    sleep 0.5
+    game_running || problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
+else
+    problem "no window appeared"
+fi
+if game_running; then
+    if stop_game_expect 3; then
+        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
+    else
+        problem "still running 3 s after SIGTERM"
+    fi
+fi
+[ -s "$GAME_RUN/stdout" ] && problem "unexpected output on stdout"
+case_end || game_output
+
+finish

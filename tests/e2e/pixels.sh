@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Exact pixels of known frames of a match nobody plays (frames/frameN.shapes describe them):
+# frame 1, frame 60 with the ball in flight, and frame 82 just after the opponent scores. The
+# capture shim reads each frame back from the renderer just before it is shown. Frame 1 is also
+# saved as a PNG (--out) for the documentation.
+. "$(dirname "$0")/lib.sh" "$@"
+
+FRAMES=(1 60 82)
+SHAPES_DIR=$(dirname "$0")/frames
+
+start_xvfb
+make_workdir play
+shim_env "$WORKDIR"
+SHIM_ENV+=(QUORVIX_CAPTURE_FRAMES="${FRAMES[*]}")
+start_game "$WORKDIR" "${SHIM_ENV[@]}"
+
+case_begin "frames ${FRAMES[*]} are captured and the game then closes with status 0"
+last=$WORKDIR/frame${FRAMES[-1]}.ppm
+deadline=$(($(now_ms) + 15000))
+until [ -e "$last" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
+    sleep 0.05
+done
+[ -e "$last" ] || problem "frame ${FRAMES[-1]} was not captured"
+if game_running; then
+    if stop_game_expect 3; then
+        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
+    else
+        problem "still running 3 s after SIGTERM"
+    fi
+else
+    problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
+fi
+case_end || game_output
+
+for frame in "${FRAMES[@]}"; do
+    case_begin "frame $frame: every pixel black or white, white exactly as in frame$frame.shapes"
+    if [ -e "$WORKDIR/frame$frame.ppm" ]; then
+        if ! report=$("$TOOLS/check_frame" "$WORKDIR/frame$frame.ppm" "$SHAPES_DIR/frame$frame.shapes" 2>&1); then
+            while IFS= read -r line; do
+                problem "$line"
+            done <<<"$report"
+        fi
+    else
+        problem "not captured"
+    fi
+    case_end
+done
+
+if [ -n "$OUT" ] && [ -e "$WORKDIR/frame1.ppm" ]; then
+    if command -v convert >/dev/null && convert "$WORKDIR/frame1.ppm" "png:$OUT.part" &&
+        mv "$OUT.part" "$OUT"; then
+        echo "$E2E_NAME: frame 1 saved as $OUT"
+    else
+        echo "$E2E_NAME: could not save frame 1 as $OUT"
+    fi
+fi
+
+finish
