@@ -2,6 +2,7 @@
 #include "app/shell.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "game/game.h"
 #include "game/match.h"
@@ -73,6 +74,30 @@ void setPaddleShape() {
     gPaddleAlpha2 = static_cast<float>(kPi - static_cast<double>(gPaddleAlpha1));
 }
 
+// ---------------------------------------------------------------------------------------------
+// Media
+// ---------------------------------------------------------------------------------------------
+
+// The mixer's loaders are handed only regular files, or names that do not exist (which they report
+// themselves). A directory in a media file's place crashes the MIDI loader, and a FIFO or a device
+// would block start-up or never end; such a file fails with its own error text instead.
+bool isLoadable(const char* path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::status(path, error).type();
+    switch (type) {
+    case fs::file_type::directory:
+    case fs::file_type::fifo:
+    case fs::file_type::socket:
+    case fs::file_type::block:
+    case fs::file_type::character:
+        SDL_SetError("'%s' is not a regular file", path);
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 int initializeSDL() {
@@ -91,7 +116,7 @@ int loadMedia() {
 
     for (int i = 0; i < kMusicCount; ++i) {
         std::snprintf(path, sizeof path, "res/mus%02d.mid", i);
-        gMus[i] = Mix_LoadMUS(path);
+        gMus[i] = isLoadable(path) ? Mix_LoadMUS(path) : nullptr;
         if (gMus[i] == nullptr) {
             std::printf("Failed to load music %02d! SDL_mixer Error: %s\n", i, SDL_GetError());
             failed = 1;
@@ -100,7 +125,7 @@ int loadMedia() {
 
     for (int i = 0; i < kSoundCount; ++i) {
         std::snprintf(path, sizeof path, "res/snd%02d.wav", i);
-        gSnd[i] = Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
+        gSnd[i] = isLoadable(path) ? Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1) : nullptr;
         if (gSnd[i] == nullptr) {
             std::printf("Failed to load snd%02d sound effect! SDL_mixer Error: %s\n", i,
                         SDL_GetError());

@@ -1,6 +1,8 @@
 // The fake's definitions of the SDL and SDL_mixer entry points the game uses.
 #include "sdl_fake.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 
@@ -135,6 +137,17 @@ SDL_Renderer* SDL_CreateRenderer(SDL_Window* window, int index, Uint32 flags) {
 int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize) {
     record("Mix_OpenAudio", {frequency, format, channels, chunksize});
     return current().failAudio ? -1 : 0;
+}
+
+int SDL_SetError(const char* fmt, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    record("SDL_SetError");
+    current().error = text;
+    return -1;
 }
 
 const char* SDL_GetError(void) {

@@ -1,5 +1,6 @@
 // Start-up, media loading, release and the program's exit status, observed through the fake.
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,37 @@ TEST_F(ShellTest, ReportsEachMissingFileInOrderAndStillTriesTheRest) {
         closeSDL();
         EXPECT_EQ(fake::state().liveMusic + fake::state().liveChunks, 0);
     }
+}
+
+// A directory (or any other file that is not a regular one) in a media file's place fails with its
+// own line and is never handed to the mixer, whose MIDI loader would crash on a directory.
+TEST_F(ShellTest, RefusesMediaThatAreNotRegularFiles) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() /
+        ("quorvix-shell-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "res" / "mus00.mid");
+    std::filesystem::create_directories(scratch / "res" / "snd01.wav");
+    std::filesystem::current_path(scratch);
+
+    ::testing::internal::CaptureStdout();
+    const int result = loadMedia();
+    const std::string output = ::testing::internal::GetCapturedStdout();
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(scratch);
+
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(output,
+              "Failed to load music 00! SDL_mixer Error: 'res/mus00.mid' is not a regular "
+              "file\n"
+              "Failed to load snd01 sound effect! SDL_mixer Error: 'res/snd01.wav' is not a "
+              "regular file\n");
+    EXPECT_TRUE(fake::callsNamed("Mix_LoadMUS:res/mus00.mid").empty());
+    EXPECT_TRUE(fake::callsNamed("SDL_RWFromFile:res/snd01.wav:rb").empty());
+    EXPECT_EQ(fake::callsNamed("Mix_LoadWAV_RW").size(), 2u) << "the other effects still load";
+    EXPECT_EQ(gSnd[1], nullptr);
+    EXPECT_EQ(gSnd[2], &fake::kChunks[2]);
 }
 
 TEST_F(ShellTest, ReleasesInReverseOrderAndClearsEveryHandle) {
