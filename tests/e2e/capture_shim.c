@@ -13,6 +13,10 @@
  *   QUORVIX_FAIL_CALL       "SDL_CreateWindow" or "SDL_CreateRenderer": that call fails with the
  *                           error text "injected failure", to reach start-up paths that a real
  *                           machine rarely takes.
+ *   QUORVIX_HOLD_KEYS       space- or comma-separated scancodes that SDL_GetKeyboardState reports
+ *                           as held from the very first frame (82 is Up), on top of the real
+ *                           keyboard: a deterministic player for long scripted runs.
+ *   QUORVIX_PRESENT_COUNT   at exit, the number of frames presented is written to this file.
  */
 #define _GNU_SOURCE
 #include <SDL.h>
@@ -154,6 +158,48 @@ static void log_sound(const char* kind, int which) {
                 g_presents, SDL_GetTicks());
     }
     fclose(f);
+}
+
+const Uint8* SDL_GetKeyboardState(int* numkeys) {
+    static Uint8 held[SDL_NUM_SCANCODES];
+    static int parsed;
+    static int count;
+    static int codes[8];
+    if (!parsed) {
+        const char* list = getenv("QUORVIX_HOLD_KEYS");
+        while (list != NULL && *list != '\0' && count < 8) {
+            char* end;
+            long code = strtol(list, &end, 10);
+            if (end == list) {
+                ++list;
+                continue;
+            }
+            if (code > 0 && code < SDL_NUM_SCANCODES) {
+                codes[count++] = (int)code;
+            }
+            list = end;
+        }
+        parsed = 1;
+    }
+    const Uint8* (*real_state)(int*) = (const Uint8* (*)(int*))real("SDL_GetKeyboardState");
+    const Uint8* state = real_state(numkeys);
+    if (count == 0) {
+        return state;
+    }
+    memcpy(held, state, sizeof held);
+    for (int i = 0; i < count; ++i) {
+        held[codes[i]] = 1;
+    }
+    return held;
+}
+
+__attribute__((destructor)) static void write_present_count(void) {
+    const char* path = getenv("QUORVIX_PRESENT_COUNT");
+    FILE* f = path != NULL ? fopen(path, "w") : NULL;
+    if (f != NULL) {
+        fprintf(f, "%d\n", g_presents);
+        fclose(f);
+    }
 }
 
 void SDL_RenderPresent(SDL_Renderer* renderer) {

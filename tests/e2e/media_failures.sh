@@ -57,13 +57,10 @@ run_broken missing-two "rm res/snd00.wav res/snd02.wav"
 expect_stdout "$(effect_missing 0)" "$(effect_missing 2)" "Failed to load media!"
 case_end || game_output
 
-# A damaged effect: the message text is SDL's own, but the line is the game's.
-for damage in "garbage:head -c 3000 /dev/urandom >res/snd01.wav" "empty::>res/snd01.wav" \
-    "truncated header:head -c 20 \"$RES/snd01.wav\" >res/snd01.wav"; do
-    what=${damage%%:*}
-    case_begin "res/snd01.wav $what: one snd01 line, \"Failed to load media!\", status 1"
-    run_broken "bad-snd01-${what// /-}" "${damage#*:}"
-    prefix="Failed to load snd01 sound effect! SDL_mixer Error: "
+# expect_one_failure N: the whole output is one "snd0N" line with an error text, then
+# "Failed to load media!".
+expect_one_failure() {
+    local prefix=$1 lines
     mapfile -t lines <"$GAME_RUN/stdout"
     if [ ${#lines[@]} -ne 2 ]; then
         problem "expected 2 lines of output, got ${#lines[@]}"
@@ -73,8 +70,61 @@ for damage in "garbage:head -c 3000 /dev/urandom >res/snd01.wav" "empty::>res/sn
     *) problem "first line is not \"$prefix<error text>\"" ;;
     esac
     [ "${lines[1]:-}" = "Failed to load media!" ] || problem "second line is \"${lines[1]:-}\""
-    case_end || game_output
+}
+
+# A damaged effect: the message text is SDL's own, but the line is the game's.
+for n in 0 1 2; do
+    file=res/snd0$n.wav
+    for damage in "garbage:head -c 3000 /dev/urandom >$file" "empty::>$file" \
+        "truncated header:head -c 20 \"$RES/snd0$n.wav\" >$file"; do
+        what=${damage%%:*}
+        case_begin "$file $what: one snd0$n line, \"Failed to load media!\", status 1"
+        run_broken "bad-snd0$n-${what// /-}" "${damage#*:}"
+        expect_one_failure "Failed to load snd0$n sound effect! SDL_mixer Error: "
+        case_end || game_output
+    done
 done
+
+# Something other than a regular file where a media file should be: a directory (which would
+# crash SDL_mixer's MIDI loader if it were handed one) or a FIFO (which would block start-up).
+for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
+    for kind in directory fifo; do
+        case_begin "res/$file is a $kind: its line, \"Failed to load media!\", status 1"
+        make=$([ $kind = directory ] && echo "mkdir" || echo "mkfifo")
+        run_broken "$kind-$file" "rm res/$file && $make res/$file"
+        if [ $file = mus00.mid ]; then
+            expect_stdout "Failed to load music 00! SDL_mixer Error: 'res/$file' is not a regular file" \
+                "Failed to load media!"
+        else
+            expect_stdout "Failed to load snd${file:3:2} sound effect! SDL_mixer Error: 'res/$file' is not a regular file" \
+                "Failed to load media!"
+        fi
+        case_end || game_output
+    done
+done
+
+# An unreadable file. Root reads any file, so as root the game runs as the unprivileged user
+# "nobody" for this case.
+case_begin "res/snd02.wav unreadable (mode 000): its line, \"Failed to load media!\", status 1"
+if [ "$(id -u)" = 0 ]; then
+    if ! id nobody >/dev/null 2>&1 || ! command -v setpriv >/dev/null; then
+        echo "SKIP: unreadable file: needs setpriv and a user \"nobody\" to drop root"
+    else
+        REAL_GAME=$GAME
+        GAME=$E2E_TMP/as-nobody
+        printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups "%s"\n' \
+            "$REAL_GAME" >"$GAME"
+        chmod 755 "$GAME" "$E2E_TMP"
+        run_broken unreadable "chmod 755 . res && chmod 000 res/snd02.wav"
+        GAME=$REAL_GAME
+        expect_one_failure "Failed to load snd02 sound effect! SDL_mixer Error: "
+        case_end || game_output
+    fi
+else
+    run_broken unreadable "chmod 000 res/snd02.wav"
+    expect_one_failure "Failed to load snd02 sound effect! SDL_mixer Error: "
+    case_end || game_output
+fi
 
 case_begin "res/mus00.mid full of garbage: the game still starts and closes with status 0"
 make_workdir bad-music
