@@ -2,13 +2,8 @@
 // ball is served again whenever it leaves the court so that runs of any length stay in play.
 #pragma once
 
-#include "game/ball.h"
-#include "game/bounce.h"
 #include "game/game.h"
 #include "game/match.h"
-#include "game/opponent.h"
-#include "game/paddle.h"
-#include "game/player.h"
 
 inline void startSimulation() {
     gPaddleHalfDiagonal = 659.6969f;
@@ -26,12 +21,5 @@ inline void simulateFrame() {
     if (gBallX < 0) {
         serveBall(1800, 50);
     }
-    const int paddle = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
-    moveAndRotatePlayer();
-    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
-    moveOpponent();
-    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
-    resolvePaddleHit(paddle);
-    moveBall();
-    resolvePaddleHit(paddle);
+    advanceSimulation(gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle);
 }

@@ -3,13 +3,8 @@
 // against the real SDL (keyboard state and, on a bounce, a sound that finds no open device).
 #include <benchmark/benchmark.h>
 
-#include "game/ball.h"
-#include "game/bounce.h"
 #include "game/game.h"
-#include "game/match.h"
-#include "game/opponent.h"
 #include "game/paddle.h"
-#include "game/player.h"
 #include "sim_frame.h"
 
 static void BM_SimulationFrame(benchmark::State& state) {

@@ -38,11 +38,6 @@ bool quitRequested() {
     return false;
 }
 
-void computeBothPaddles() {
-    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
-    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
-}
-
 // Waits out the rest of a 20 ms frame. Unsigned subtraction gives the true elapsed time across a
 // wrap of the tick counter.
 void holdFrameRate(Uint32 frameStart) {
@@ -61,6 +56,17 @@ void serveBall(int y, int vx) {
     gBallVy = -kServeSpeed;
 }
 
+void advanceSimulation(int paddleUnderTest) {
+    moveAndRotatePlayer();
+    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+    moveOpponent();
+    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+
+    resolvePaddleHit(paddleUnderTest);
+    moveBall();
+    resolvePaddleHit(paddleUnderTest);
+}
+
 int play() {
     int playerScore = 0;
     int opponentScore = 0;
@@ -72,7 +78,8 @@ int play() {
     gPlayerOrientation = 0.0f;
     gOpponentY = kPaddleCentreY;
     gOpponentOrientation = 0.0f;
-    computeBothPaddles();
+    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
 
     for (;;) {
         const Uint32 frameStart = SDL_GetTicks();
@@ -107,14 +114,7 @@ int play() {
         // Both paddle-hit steps of the frame test the paddle on the ball's current side.
         const int paddleUnderTest = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
 
-        moveAndRotatePlayer();
-        computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
-        moveOpponent();
-        computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
-
-        resolvePaddleHit(paddleUnderTest);
-        moveBall();
-        resolvePaddleHit(paddleUnderTest);
+        advanceSimulation(paddleUnderTest);
 
         renderFrame(playerScore, opponentScore);
 
