@@ -1,0 +1,69 @@
+#!/bin/sh
+# The Debian package as CPack makes it from this build (nothing is installed): named
+# quorvix_<version>_<arch>.deb after the project's version, section games, depending on the SDL
+# libraries dpkg-shlibdeps found and on a General MIDI soundfont, holding exactly the installed
+# files under /usr with the game stripped.
+#
+# Usage: deb.sh CPACK BUILD_DIR VERSION
+set -eu
+cpack=$1 build=$2 version=$3
+here=$(dirname "$0")
+
+command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-deb.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+"$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/out" >"$tmp/cpack.log" 2>&1 || {
+    cat "$tmp/cpack.log"
+    echo "FAIL: cpack"
+    exit 1
+}
+arch=$(dpkg --print-architecture)
+deb=$tmp/out/quorvix_${version}_$arch.deb
+if [ ! -f "$deb" ]; then
+    echo "FAIL: no $(basename "$deb"); CPack made:"
+    ls "$tmp/out"
+    exit 1
+fi
+
+echo "== control fields"
+dpkg-deb -f "$deb" >"$tmp/control"
+sed 's/^/    | /' "$tmp/control"
+field() {
+    sed -n "s/^$1: //p" "$tmp/control"
+}
+[ "$(field Package)" = quorvix ] || fail "Package is $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version is $(field Version)"
+[ "$(field Section)" = games ] || fail "Section is $(field Section)"
+depends=$(field Depends)
+for dep in 'libsdl2-2\.0-0 (>= [^)]*)' 'libsdl2-mixer-2\.0-0 (>= [^)]*)' \
+    'timgm6mb-soundfont | sf3-soundfont-gm'; do
+    echo "$depends" | grep -q "\(^\|, \)$dep\(,\|$\)" || fail "Depends lacks $dep"
+done
+
+echo "== contents"
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $NF }' | sed 's| \./usr/| |' |
+    while read -r mode path; do
+        case $mode in
+        -rwxr-xr-x) echo "755 $path" ;;
+        -rw-r--r--) echo "644 $path" ;;
+        *) echo "$mode $path" ;;
+        esac
+    done | LC_ALL=C sort >"$tmp/contents"
+diff -u --label expected --label package "$here/installed-files" "$tmp/contents" || fail "contents"
+
+dpkg-deb -x "$deb" "$tmp/root"
+if readelf -S "$tmp/root/usr/libexec/quorvix/quorvix" | grep -q '\.debug_\|\.symtab'; then
+    fail "the game is not stripped"
+fi
+
+[ "$failed" = 0 ] && echo PASS || exit 1

@@ -1,0 +1,50 @@
+#!/bin/sh
+# The two icons the generator draws show the same picture: the PNG decodes cleanly (checksums,
+# stored deflate blocks) at 48 x 48 with an alpha channel, librsvg's rendering of the SVG at that
+# size is within a small distance of it, and the picture has white marks on black, corners clear.
+#
+# Usage: icon.sh ICON_DIR (holding quorvix.svg and quorvix.png)
+set -eu
+svg=$1/quorvix.svg png=$1/quorvix.png
+for tool in rsvg-convert identify compare convert; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-icon.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+if ! info=$(identify -regard-warnings -format '%m %wx%h %[channels]' "$png" 2>&1); then
+    echo "FAIL: the PNG does not decode without warnings (bad checksum or deflate data?) $info"
+    exit 1
+fi
+[ "$info" = "PNG 48x48 srgba" ] || fail "the PNG is \"$info\", not \"PNG 48x48 srgba\""
+
+rsvg-convert -w 48 -h 48 "$svg" -o "$tmp/svg.png" || fail "librsvg cannot render the SVG"
+# Normalised root mean square difference over all four channels; the two differ only in how
+# they smooth the edges of the tilted paddle (about 0.012).
+rmse=$(compare -metric RMSE "$tmp/svg.png" "$png" null: 2>&1 | sed 's/.*(\(.*\))/\1/') || true
+awk -v d="$rmse" 'BEGIN { exit !(d + 0 < 0.03) }' || fail "SVG and PNG differ by $rmse"
+
+# Share of fully white opaque pixels, fully black opaque ones, and transparent ones.
+shares=$(convert "$png" -depth 8 txt:- | awk '
+    /#FFFFFFFF/ { w++ } /#000000FF/ { b++ } /#[0-9A-F]+00 / { t++ }
+    END { printf "%d %d %d", 100 * w / 2304, 100 * b / 2304, 100 * t / 2304 }')
+read -r white black clear <<END
+$shares
+END
+if [ "$white" -lt 3 ] || [ "$white" -gt 20 ]; then
+    fail "$white % of the pixels are white (3 to 20 expected)"
+fi
+[ "$black" -ge 50 ] || fail "$black % of the pixels are black (at least 50 expected)"
+if [ "$clear" -lt 12 ] || [ "$clear" -gt 25 ]; then
+    fail "$clear % of the pixels are transparent (12 to 25 expected)"
+fi
+convert "$png" -format '%[pixel:p{0,0}] %[pixel:p{47,47}]' info: >"$tmp/corners"
+grep -qx 'srgba(0,0,0,0) srgba(0,0,0,0)' "$tmp/corners" || fail "corners: $(cat "$tmp/corners")"
+
+[ "$failed" = 0 ] && echo PASS || exit 1
