@@ -48,19 +48,19 @@ capture() {
 }
 
 case_begin "the window appears and the paddle starts upright at mid-height (x 24..56, y 236..364)"
+# Once the first frame has been drawn (the shim writes it just before it is shown) the window is
+# the one the game keeps.
+deadline=$(($(now_ms) + 10000))
+until [ -e "$WORKDIR/frame1.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
+    sleep 0.02
+done
 if ! wait_for_window 10; then
     problem "no window appeared"
     case_end
     game_output
     finish
 fi
-xdotool windowfocus --sync "$WID" || problem "could not focus the window"
-# The window is mapped before the first frame is drawn; the shim writes frame 1 just before it
-# is shown.
-deadline=$(($(now_ms) + 5000))
-until [ -e "$WORKDIR/frame1.ppm" ] || [ "$(now_ms)" -gt "$deadline" ]; do
-    sleep 0.02
-done
+timeout 5 xdotool windowfocus --sync "$WID" || problem "could not focus the window"
 sleep 0.2
 capture start
 [ "$BBOX" = 24,236,56,364 ] || problem "paddle outline spans $BBOX"

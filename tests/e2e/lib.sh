@@ -252,15 +252,25 @@ stop_game_expect() {
 
 # wait_for_window SECONDS: waits until the game shows a window titled exactly "Quorvix"; sets
 # WID. Returns 1 at the deadline or as soon as the game ends without one.
+# SDL may replace the window it first maps when the renderer asks for another kind of window (an
+# OpenGL one), so a window only counts once it is viewable and still the newest one after a
+# short while.
 wait_for_window() {
-    local deadline=$(($(now_ms) + $1 * 1000))
+    local deadline=$(($(now_ms) + $1 * 1000)) seen=
     WID=
     while :; do
-        WID=$(xdotool search --name '^Quorvix$' 2>/dev/null | head -n 1)
-        if [ -n "$WID" ]; then
-            return 0
+        WID=$(xdotool search --onlyvisible --name '^Quorvix$' 2>/dev/null | tail -n 1)
+        if [ -n "$WID" ] && xwininfo -id "$WID" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+            if [ "$WID" = "$seen" ]; then
+                return 0
+            fi
+            seen=$WID
+            sleep 0.3
+            continue
         fi
+        seen=
         if ! game_running || [ "$(now_ms)" -gt "$deadline" ]; then
+            WID=
             return 1
         fi
         sleep 0.05
