@@ -53,6 +53,20 @@ pkg_window_shown() {
     ! pkg_alive "$PKG_GAME_PID" || xdotool search --name '^Quorvix$' >/dev/null 2>&1
 }
 
+# What the game and the X server are doing, for the report of a game that shows no window.
+pkg_diagnose() {
+    echo "    DISPLAY=$DISPLAY; windows with a name:"
+    xdotool search --name . 2>&1 | while read -r w; do
+        echo "      $w $(xdotool getwindowname "$w" 2>&1)"
+    done
+    echo "    processes:"
+    ps -eo pid,ppid,stat,wchan:24,etime,args 2>&1 | grep -v ' ps -eo' | tail -n 12 | sed 's/^/      /'
+    echo "    the game's threads and where they wait:"
+    for t in /proc/"$PKG_GAME_PID"/task/*; do
+        echo "      $(basename "$t") $(cat "$t/comm" 2>/dev/null) $(cat "$t/wchan" 2>/dev/null)"
+    done
+}
+
 pkg_gone() {
     ! pkg_alive "$PKG_GAME_PID"
 }
@@ -81,6 +95,7 @@ pkg_play() {
     fi
     if ! xdotool search --name '^Quorvix$' >/dev/null 2>&1; then
         echo "FAIL: no window titled \"Quorvix\" within 15 s"
+        pkg_diagnose
         pkg_failed=1
     fi
     pkg_exe=$(readlink "/proc/$PKG_GAME_PID/exe")
