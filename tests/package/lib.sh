@@ -32,8 +32,10 @@ pkg_alive() {
 }
 
 # Starts Xvfb on a display of its own choosing (-displayfd) and waits until it answers.
+# -noreset: without it the server resets whenever its last client leaves (xdpyinfo, xdotool), and
+# a game that connects during the reset is refused.
 pkg_start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/xvfb.display" \
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$1/xvfb.display" \
         >"$1/xvfb.log" 2>&1 &
     PKG_XVFB_PID=$!
     if ! pkg_wait_for 15 grep -qsx '[0-9][0-9]*' "$1/xvfb.display"; then
