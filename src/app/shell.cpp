@@ -2,6 +2,7 @@
 #include "app/shell.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "game/game.h"
@@ -23,8 +24,34 @@ constexpr int kAudioChunkSize = 2048;
 // ---------------------------------------------------------------------------------------------
 // Start-up steps, run in order until one fails
 // ---------------------------------------------------------------------------------------------
+// When no display can be reached, SDL quietly falls back to a video driver that shows nothing;
+// the game would then play unseen, with its music, and no window to close. Those drivers are
+// accepted only when the user chose the video driver by name.
+constexpr const char* kUnseenVideoDrivers[] = {"offscreen", "dummy"};
+
+bool videoDriverShowsNothing(const char* driver) {
+    for (const char* unseen : kUnseenVideoDrivers) {
+        if (std::strcmp(driver, unseen) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool startSubsystems() {
-    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) >= 0;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool userChose = chosen != nullptr && chosen[0] != '\0';
+    if (driver != nullptr && videoDriverShowsNothing(driver) && !userChose) {
+        SDL_SetError("No display could be opened (check DISPLAY or WAYLAND_DISPLAY); "
+                     "SDL_VIDEODRIVER=%s runs the game without one",
+                     driver);
+        return false;
+    }
+    return true;
 }
 
 bool createWindow() {

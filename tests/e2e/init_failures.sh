@@ -53,6 +53,29 @@ start_game "$WORKDIR" SDL_VIDEODRIVER=x11 DISPLAY="$nodisplay"
 expect_failure "SDL could not initialize! SDL Error: "
 case_end || game_output
 
+# Unreachable display and no driver named: SDL would fall back to a driver that shows nothing and
+# the game would play unseen; it fails to start instead.
+case_begin "no X server, no video driver named: refused, \"Failed to initialize!\", status 1"
+make_workdir unseen
+start_game "$WORKDIR" SDL_VIDEODRIVER= DISPLAY="$nodisplay"
+expect_failure "SDL could not initialize! SDL Error: " \
+    "No display could be opened (check DISPLAY or WAYLAND_DISPLAY); SDL_VIDEODRIVER=offscreen runs the game without one"
+case_end || game_output
+
+case_begin "the offscreen driver named by the user: plays without a display, SIGTERM gives 0"
+make_workdir offscreen
+start_game "$WORKDIR" SDL_VIDEODRIVER=offscreen DISPLAY="$nodisplay"
+sleep 2
+if game_running; then
+    stop_game_expect 5 || problem "still running 5 s after SIGTERM"
+    [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM, expected 0"
+else
+    wait_game_exit 1
+    problem "ended by itself with status $GAME_RC"
+fi
+[ -s "$GAME_RUN/stdout" ] && problem "printed: $(cat "$GAME_RUN/stdout")"
+case_end || game_output
+
 start_xvfb
 
 case_begin "audio device cannot open: the SDL_mixer line, \"Failed to initialize!\", status 1"

@@ -139,6 +139,15 @@ int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunksize) {
     return current().failAudio ? -1 : 0;
 }
 
+// Queries without side effects, not recorded.
+const char* SDL_GetCurrentVideoDriver(void) {
+    return current().sdlUp ? current().videoDriver : nullptr;
+}
+
+const char* SDL_GetHint(const char* name) {
+    return std::strcmp(name, SDL_HINT_VIDEODRIVER) == 0 ? current().videoDriverHint : nullptr;
+}
+
 int SDL_SetError(const char* fmt, ...) {
     char text[512];
     va_list args;

@@ -58,6 +58,11 @@ struct State {
     std::set<std::string> missingFiles; // paths that SDL_RWFromFile / Mix_LoadMUS cannot open
     std::string error = "fake error";
 
+    // What SDL_GetCurrentVideoDriver reports once SDL is up, and SDL_GetHint(SDL_HINT_VIDEODRIVER)
+    // (null: the user named no video driver).
+    const char* videoDriver = "x11";
+    const char* videoDriverHint = nullptr;
+
     // Called after every present, with the number of presents so far.
     std::function<void(long long)> onPresent;
     long long presents = 0;

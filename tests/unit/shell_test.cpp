@@ -89,6 +89,43 @@ TEST_F(ShellTest, StartUpStopsAtTheFirstFailingStepWithItsMessage) {
     }
 }
 
+TEST_F(ShellTest, RefusesAVideoDriverThatShowsNothingUnlessTheUserNamedOne) {
+    struct Case {
+        const char* driver;
+        const char* hint; // SDL_VIDEODRIVER as the user set it
+        bool starts;
+    };
+    // SDL falls back to offscreen or dummy when no display is reachable; an empty variable names
+    // no driver; a list naming the driver counts as a choice.
+    const Case cases[] = {
+        {"x11", nullptr, true},           {"wayland", nullptr, true},   {"kmsdrm", nullptr, true},
+        {"offscreen", nullptr, false},    {"dummy", nullptr, false},    {"offscreen", "", false},
+        {"offscreen", "offscreen", true}, {"dummy", "x11,dummy", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.driver) + " / " + (c.hint == nullptr ? "unset" : c.hint));
+        fake::reset();
+        fake::state().videoDriver = c.driver;
+        fake::state().videoDriverHint = c.hint;
+        ::testing::internal::CaptureStdout();
+        const int result = initializeSDL();
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        if (c.starts) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(output, "");
+            EXPECT_EQ(fake::callNames().back(), "Mix_OpenAudio");
+        } else {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(output, "SDL could not initialize! SDL Error: No display could be opened "
+                              "(check DISPLAY or WAYLAND_DISPLAY); SDL_VIDEODRIVER=" +
+                                  std::string(c.driver) + " runs the game without one\n");
+            EXPECT_TRUE(fake::callsNamed("SDL_CreateWindow:Quorvix").empty());
+            closeSDL();
+            EXPECT_FALSE(fake::state().sdlUp) << "SDL is shut down again";
+        }
+    }
+}
+
 TEST_F(ShellTest, LoadsEveryMediaFileIntoItsSlot) {
     ASSERT_EQ(loadMedia(), 0);
     const std::vector<std::string> expected = {
