@@ -147,13 +147,9 @@ now_ms() {
 # --------------------------------------------------------------------------------------------
 
 # Starts Xvfb on a free display of its own choosing and exports DISPLAY once it answers.
-# -noreset: by default the server resets when its last client leaves (the probe below, or
-# xdotool), and a client that connects during that reset is refused; the game would then find no
-# display.
 start_xvfb() {
     local numfile=$E2E_TMP/xvfb.display deadline
-    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" \
-        >"$E2E_TMP/xvfb.log" 2>&1 &
+    "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb" 3 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     deadline=$(($(now_ms) + 15000))
     until grep -qx '[0-9][0-9]*' "$numfile" 2>/dev/null; do

@@ -26,8 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 exec {fd}<> <(:)
-# -noreset: a server that resets when its last client leaves refuses clients during the reset.
-Xvfb -displayfd "$fd" -noreset -screen 0 1024x768x24 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
+"$(dirname "$0")/../../scripts/xvfb" "$fd" >"$TMP/xvfb.log" 2>&1 &
 XVFB_PID=$!
 read -r -t 30 -u "$fd" display || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=:$display SDL_AUDIODRIVER=dummy DBUS_SESSION_BUS_ADDRESS=disabled:

@@ -7,6 +7,7 @@
 set -eu
 cmake=$1 build=$2
 here=$(dirname "$0")
+PKG_ROOT=$(cd "$here/../.." && pwd)
 . "$here/lib.sh"
 
 for tool in Xvfb xdotool xdpyinfo; do

@@ -5,7 +5,8 @@
 #                          runs an installed game and checks it (see below)
 #   pkg_stop               stops whatever these helpers started that is still running
 #
-# DIR is a scratch directory that the caller owns and removes.
+# DIR is a scratch directory that the caller owns and removes. Set PKG_ROOT to the source tree's
+# root before sourcing.
 
 PKG_XVFB_PID=
 PKG_GAME_PID=
@@ -31,12 +32,9 @@ pkg_alive() {
     [ -n "$pkg_state" ] && [ "$pkg_state" != Z ]
 }
 
-# Starts Xvfb on a display of its own choosing (-displayfd) and waits until it answers.
-# -noreset: without it the server resets whenever its last client leaves (xdpyinfo, xdotool), and
-# a game that connects during the reset is refused.
+# Starts Xvfb on a display of its own choosing and waits until it answers.
 pkg_start_xvfb() {
-    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$1/xvfb.display" \
-        >"$1/xvfb.log" 2>&1 &
+    "$PKG_ROOT/scripts/xvfb" 3 3>"$1/xvfb.display" >"$1/xvfb.log" 2>&1 &
     PKG_XVFB_PID=$!
     if ! pkg_wait_for 15 grep -qsx '[0-9][0-9]*' "$1/xvfb.display"; then
         echo "Xvfb did not start:" >&2
