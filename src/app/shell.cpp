@@ -1,6 +1,8 @@
 // Start-up, media loading and shutdown of the game.
 #include "app/shell.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -125,6 +127,21 @@ bool isLoadable(const char* path) {
     }
 }
 
+// ---------------------------------------------------------------------------------------------
+// Release
+// ---------------------------------------------------------------------------------------------
+
+// Where the mixer loads FluidSynth at run time (Debian 13), FluidSynth loads the soundfont's
+// samples on OpenMP worker threads, and those threads stay for the life of the process, idling in
+// the OpenMP runtime's code. Mix_Quit unloads FluidSynth, and the runtime with it, so a worker
+// still spinning, or woken later, ran into unmapped code and crashed the game at exit. The
+// runtime, if it is in the process at all, is kept loaded from here on; nothing else changes.
+constexpr const char* kOpenMpRuntime = "libgomp.so.1";
+
+void keepOpenMpRuntimeLoaded() {
+    dlopen(kOpenMpRuntime, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
 } // namespace
 
 int initializeSDL() {
@@ -176,6 +193,7 @@ void closeSDL() {
     gRenderer = nullptr;
     SDL_DestroyWindow(gWindow);
     gWindow = nullptr;
+    keepOpenMpRuntimeLoaded();
     Mix_Quit();
     SDL_Quit();
 }

@@ -187,6 +187,12 @@ make_workdir() {
 # preloaded shim would be refused for coming ahead of the sanitizer's runtime. Ignored otherwise.
 E2E_ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
 
+# Start-game arguments that make an exit crash deterministic. Where the mixer loads FluidSynth at
+# run time (Debian 13), FluidSynth's OpenMP worker threads outlive it; with these they spin in the
+# OpenMP runtime until the process ends instead of soon going to sleep, so an exit that unloaded
+# the runtime under them would crash every time, not now and then.
+EXIT_CRASH_ENV=(OMP_WAIT_POLICY=active)
+
 # start_game DIR [VAR=value | -u VAR]...: runs the game in DIR with the audio going nowhere unless
 # the arguments say otherwise (they are handed to env(1)). Sets GAME_PID and GAME_RUN, a
 # directory that holds stdout and stderr, and rc (the exit status as the shell reports it,

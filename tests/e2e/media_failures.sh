@@ -18,7 +18,7 @@ run_broken() {
     make_workdir "$1"
     (cd "$WORKDIR" && eval "$2")
     shim_env "$WORKDIR"
-    start_game "$WORKDIR" "${SHIM_ENV[@]}"
+    start_game "$WORKDIR" "${SHIM_ENV[@]}" "${EXIT_CRASH_ENV[@]}"
     if wait_game_exit 5; then
         [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1"
     else

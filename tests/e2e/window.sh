@@ -5,7 +5,7 @@
 
 start_xvfb
 make_workdir play
-start_game "$WORKDIR"
+start_game "$WORKDIR" "${EXIT_CRASH_ENV[@]}"
 
 case_begin "a window titled exactly \"Quorvix\" appears"
 if wait_for_window 10; then
