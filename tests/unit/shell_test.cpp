@@ -38,6 +38,9 @@ class ShellTest : public GameTest {
     }
 };
 
+// Which of the fake's failure switches a case turns on.
+using FailureSwitch = bool fake::State::*;
+
 TEST_F(ShellTest, StartsEverythingInOrderWithTheExactArguments) {
     ASSERT_EQ(initializeSDL(), 0);
     const std::vector<Call> expected = {
@@ -55,7 +58,7 @@ TEST_F(ShellTest, StartsEverythingInOrderWithTheExactArguments) {
 
 TEST_F(ShellTest, StartUpStopsAtTheFirstFailingStepWithItsMessage) {
     struct Case {
-        bool fake::State::*failure;
+        FailureSwitch failure;
         const char* lastCall;
         const char* message;
         int windows;
@@ -256,7 +259,7 @@ TEST_F(ShellTest, ProgramPlaysUntilQuitThenReleasesAndExitsZero) {
 
 TEST_F(ShellTest, FailedStartsExitOneWithoutPlaying) {
     struct Case {
-        bool fake::State::*failure;
+        FailureSwitch failure;
         std::string missing;
         std::string lastLine;
     };
