@@ -26,10 +26,16 @@ constexpr int kAudioChunkSize = 2048;
 // ---------------------------------------------------------------------------------------------
 // Start-up steps, run in order until one fails
 // ---------------------------------------------------------------------------------------------
-// When no display can be reached, SDL quietly falls back to a video driver that shows nothing;
+// When no display can be reached, SDL 2 quietly falls back to a video driver that shows nothing;
 // the game would then play unseen, with its music, and no window to close. Those drivers are
-// accepted only when the user chose the video driver by name.
+// accepted only when the user chose the video driver by name. SDL 3 (under sdl2-compat) has no
+// such fallback: there SDL_Init fails, with whatever the last driver tried said ("No available
+// video device", or " not available" for an empty SDL_VIDEODRIVER). Either way the user is told
+// the same thing.
 constexpr const char* kUnseenVideoDrivers[] = {"offscreen", "dummy"};
+constexpr const char* kNoDisplayError = "No display could be opened (check DISPLAY or "
+                                        "WAYLAND_DISPLAY); SDL_VIDEODRIVER=%s runs the game "
+                                        "without one";
 
 bool videoDriverShowsNothing(const char* driver) {
     for (const char* unseen : kUnseenVideoDrivers) {
@@ -40,17 +46,34 @@ bool videoDriverShowsNothing(const char* driver) {
     return false;
 }
 
+bool userChoseVideoDriver() {
+    const char* chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return chosen != nullptr && chosen[0] != '\0';
+}
+
+// After a failed SDL_Init: whether video is the part that cannot start, asked of SDL itself. When
+// it can, the video is shut down again and SDL_Init's own error text is kept.
+bool videoCannotStart() {
+    char initError[256];
+    std::snprintf(initError, sizeof initError, "%s", SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
+        return true;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetError("%s", initError);
+    return false;
+}
+
 bool startSubsystems() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) {
+        if (!userChoseVideoDriver() && videoCannotStart()) {
+            SDL_SetError(kNoDisplayError, kUnseenVideoDrivers[0]);
+        }
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    const char* chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    const bool userChose = chosen != nullptr && chosen[0] != '\0';
-    if (driver != nullptr && videoDriverShowsNothing(driver) && !userChose) {
-        SDL_SetError("No display could be opened (check DISPLAY or WAYLAND_DISPLAY); "
-                     "SDL_VIDEODRIVER=%s runs the game without one",
-                     driver);
+    if (driver != nullptr && videoDriverShowsNothing(driver) && !userChoseVideoDriver()) {
+        SDL_SetError(kNoDisplayError, driver);
         return false;
     }
     return true;

@@ -60,6 +60,9 @@ for tool in Xvfb xdotool xwininfo xdpyinfo; do
 done
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
+# Like a desktop session, the game gets a private runtime directory (SDL 3 looks for a Wayland
+# display there before X11, and complains on stderr when the variable is not set).
+mkdir -m 700 "$E2E_TMP/runtime" && export XDG_RUNTIME_DIR=$E2E_TMP/runtime || exit 2
 
 # --------------------------------------------------------------------------------------------
 # Clean-up

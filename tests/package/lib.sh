@@ -82,7 +82,10 @@ pkg_play() {
     pkg_dir=$1 pkg_cwd=$2 pkg_game=$3 pkg_data=$4
     shift 4
     pkg_failed=0
-    (cd "$pkg_cwd" && exec env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$PKG_ASAN_OPTIONS" "$@") \
+    # A private runtime directory, as a desktop session has (SDL 3 looks for Wayland there).
+    mkdir -p -m 700 "$pkg_dir/runtime"
+    (cd "$pkg_cwd" && exec env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$PKG_ASAN_OPTIONS" \
+        XDG_RUNTIME_DIR="$pkg_dir/runtime" "$@") \
         >"$pkg_dir/game.out" 2>&1 &
     PKG_GAME_PID=$!
     pkg_wait_for 15 pkg_window_shown || true

@@ -108,11 +108,30 @@ extern "C" {
 // ---------------------------------------------------------------------------------------------
 int SDL_Init(Uint32 flags) {
     record("SDL_Init", {flags});
+    if (current().failVideo) {
+        current().error = "No available video device";
+        return -1;
+    }
     if (current().failInit) {
         return -1;
     }
     current().sdlUp = true;
     return 0;
+}
+
+int SDL_InitSubSystem(Uint32 flags) {
+    record("SDL_InitSubSystem", {flags});
+    if (current().failVideo && (flags & SDL_INIT_VIDEO) != 0) {
+        current().error = "No available video device";
+        return -1;
+    }
+    current().liveVideoSubsystems += (flags & SDL_INIT_VIDEO) != 0 ? 1 : 0;
+    return 0;
+}
+
+void SDL_QuitSubSystem(Uint32 flags) {
+    record("SDL_QuitSubSystem", {flags});
+    current().liveVideoSubsystems -= (flags & SDL_INIT_VIDEO) != 0 ? 1 : 0;
 }
 
 SDL_Window* SDL_CreateWindow(const char* title, int x, int y, int w, int h, Uint32 flags) {

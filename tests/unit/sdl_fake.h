@@ -52,6 +52,7 @@ struct State {
 
     // Start-up failures to inject.
     bool failInit = false;
+    bool failVideo = false; // no display, as SDL 3 has it: SDL_Init fails, and so does video alone
     bool failWindow = false;
     bool failRenderer = false;
     bool failAudio = false;
@@ -72,6 +73,7 @@ struct State {
     int liveRenderers = 0;
     int liveMusic = 0;
     int liveChunks = 0;
+    int liveVideoSubsystems = 0; // started by SDL_InitSubSystem and not yet quit
     bool sdlUp = false;
 };
 

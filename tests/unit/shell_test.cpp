@@ -81,7 +81,15 @@ TEST_F(ShellTest, StartUpStopsAtTheFirstFailingStepWithItsMessage) {
         ::testing::internal::CaptureStdout();
         EXPECT_EQ(initializeSDL(), 1);
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
-        EXPECT_EQ(fake::callNames().back(), c.lastCall);
+        // After a failed SDL_Init the shell asks SDL whether video could start; that is no step.
+        std::vector<std::string> steps = fake::callNames();
+        steps.erase(std::remove_if(steps.begin(), steps.end(),
+                                   [](const std::string& name) {
+                                       return name == "SDL_InitSubSystem" ||
+                                              name == "SDL_QuitSubSystem" || name == "SDL_SetError";
+                                   }),
+                    steps.end());
+        EXPECT_EQ(steps.back(), c.lastCall);
         EXPECT_EQ(fake::state().liveWindows, c.windows);
         EXPECT_EQ(fake::state().liveRenderers, c.renderers);
         closeSDL();
@@ -126,6 +134,39 @@ TEST_F(ShellTest, RefusesAVideoDriverThatShowsNothingUnlessTheUserNamedOne) {
             closeSDL();
             EXPECT_FALSE(fake::state().sdlUp) << "SDL is shut down again";
         }
+    }
+}
+
+// SDL 3 has no fallback driver: with no display SDL_Init fails. The user reads the same message as
+// with SDL 2, unless they named a driver (then SDL's own text says which one failed), and a
+// failure that is not the video's keeps SDL's text, with the probed video shut down again.
+TEST_F(ShellTest, SaysNoDisplayWhenSdlInitFailsForWantOfOne) {
+    struct Case {
+        bool noDisplay;
+        const char* hint;
+        const char* error;
+    };
+    const std::string noDisplay = "No display could be opened (check DISPLAY or WAYLAND_DISPLAY); "
+                                  "SDL_VIDEODRIVER=offscreen runs the game without one";
+    const Case cases[] = {
+        {true, nullptr, noDisplay.c_str()},
+        {true, "", noDisplay.c_str()},
+        {true, "x11", "No available video device"},
+        {false, nullptr, "fake error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.noDisplay ? "no display" : "audio fails") + " / " +
+                     (c.hint == nullptr ? "unset" : c.hint));
+        fake::reset();
+        fake::state().failVideo = c.noDisplay;
+        fake::state().failInit = !c.noDisplay;
+        fake::state().videoDriverHint = c.hint;
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(initializeSDL(), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+                  "SDL could not initialize! SDL Error: " + std::string(c.error) + "\n");
+        EXPECT_EQ(fake::state().liveVideoSubsystems, 0);
+        EXPECT_TRUE(fake::callsNamed("SDL_CreateWindow:Quorvix").empty());
     }
 }
 
