@@ -1,7 +1,8 @@
 #!/bin/sh
 # The two icons the generator draws show the same picture: the PNG decodes cleanly (checksums,
-# stored deflate blocks) at 48 x 48 with an alpha channel, librsvg's rendering of the SVG at that
-# size is within a small distance of it, and the picture has white marks on black, corners clear.
+# stored deflate blocks) and its header says 48 x 48 with 8-bit RGBA, librsvg's rendering of the
+# SVG at that size is within a small distance of it, and the picture has white marks on black,
+# corners clear.
 #
 # Usage: icon.sh ICON_DIR (holding quorvix.svg and quorvix.png)
 set -eu
@@ -18,11 +19,15 @@ fail() {
     failed=1
 }
 
-if ! info=$(identify -regard-warnings -format '%m %wx%h %[channels]' "$png" 2>&1); then
+if ! info=$(identify -regard-warnings "$png" 2>&1); then
     echo "FAIL: the PNG does not decode without warnings (bad checksum or deflate data?) $info"
     exit 1
 fi
-[ "$info" = "PNG 48x48 srgba" ] || fail "the PNG is \"$info\", not \"PNG 48x48 srgba\""
+# The image's own header, not a tool's wording of it: the signature, then IHDR with width, height,
+# bit depth and colour type (6: RGB with alpha), the file's first 26 bytes.
+header=$(od -An -tu1 -N26 "$png" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+expected="137 80 78 71 13 10 26 10 0 0 0 13 73 72 68 82 0 0 0 48 0 0 0 48 8 6"
+[ "$header" = "$expected" ] || fail "the PNG is not 48 x 48, 8-bit RGBA: header bytes $header"
 
 rsvg-convert -w 48 -h 48 "$svg" -o "$tmp/svg.png" || fail "librsvg cannot render the SVG"
 # Normalised root mean square difference over all four channels; the two differ only in how
