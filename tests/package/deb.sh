@@ -1,8 +1,8 @@
 #!/bin/sh
 # The Debian package as CPack makes it from this build (nothing is installed): named
 # quorvix_<version>_<arch>.deb after the project's version, section games, depending on the SDL
-# libraries dpkg-shlibdeps found and on a General MIDI soundfont, holding exactly the installed
-# files under /usr with the game stripped.
+# libraries dpkg-shlibdeps found and on the MIDI synthesiser and soundfont the mixer loads at run
+# time, holding exactly the installed files under /usr with the game stripped.
 #
 # Usage: deb.sh CPACK BUILD_DIR VERSION
 set -eu
@@ -45,10 +45,19 @@ field() {
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version)"
 [ "$(field Section)" = games ] || fail "Section is $(field Section)"
 depends=$(field Depends)
-for dep in 'libsdl2-2\.0-0 (>= [^)]*)' 'libsdl2-mixer-2\.0-0 (>= [^)]*)' \
-    'timgm6mb-soundfont | sf3-soundfont-gm'; do
+# The SDL libraries from dpkg-shlibdeps (SDL2 itself, or SDL 3's compatibility layer in its place),
+# and each run-time need of the mixer that it cannot see.
+for dep in '\(libsdl2-2\.0-0\|libsdl2-compat[a-z-]*\) (>= [^)]*)' 'libsdl2-mixer-2\.0-0 (>= [^)]*)'; do
     echo "$depends" | grep -q "\(^\|, \)$dep\(,\|$\)" || fail "Depends lacks $dep"
 done
+needs=$("$here/../../scripts/mixer-runtime-needs")
+[ -n "$needs" ] || fail "no run-time needs of the mixer found (is it from a Debian package?)"
+echo "$needs" | tr ',' '\n' | sed 's/^ *//' | while read -r need; do
+    case ", $depends," in
+    *", $need,"*) ;;
+    *) echo "FAIL: Depends lacks $need" ;;
+    esac
+done | grep . && failed=1
 
 echo "== contents"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $NF }' | sed 's| \./usr/| |' |
