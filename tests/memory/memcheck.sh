@@ -30,6 +30,8 @@ exec {fd}<> <(:)
 XVFB_PID=$!
 read -r -t 30 -u "$fd" display || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=:$display SDL_AUDIODRIVER=dummy DBUS_SESSION_BUS_ADDRESS=disabled:
+# A private runtime directory, as a desktop session has (SDL 3 looks for Wayland there).
+mkdir -m 700 "$TMP/runtime" && export XDG_RUNTIME_DIR=$TMP/runtime
 cp -r "$RES" "$TMP/res"
 
 # memcheck NAME [PRELOAD]: runs the game under valgrind until its window has shown frames for a
