@@ -3,6 +3,9 @@
 #   pkg_start_xvfb DIR     starts a private X server, exports DISPLAY
 #   pkg_play DIR CWD GAME DATA COMMAND...
 #                          runs an installed game and checks it (see below)
+#   pkg_play_menu_entry DIR
+#                          the same for the game installed in /usr, started with its menu entry's
+#                          Exec command from an unrelated directory
 #   pkg_stop               stops whatever these helpers started that is still running
 #
 # DIR is a scratch directory that the caller owns and removes. Set PKG_ROOT to the source tree's
@@ -127,6 +130,23 @@ pkg_play() {
         sed 's/^/    | /' "$pkg_dir/game.out"
     fi
     return "$pkg_failed"
+}
+
+# pkg_play_menu_entry DIR: pkg_play for the package installed in /usr, started the way a desktop
+# starts it: the menu entry's Exec command (field codes removed), from a directory of its own
+# under DIR, with a desktop session's PATH (Debian's /etc/profile gives it to every user but root).
+pkg_play_menu_entry() {
+    pkg_command=$(sed -n 's/^Exec=//p' /usr/share/applications/quorvix.desktop |
+        sed 's/ *%[a-zA-Z]//g')
+    if [ -z "$pkg_command" ]; then
+        echo "FAIL: no Exec line in /usr/share/applications/quorvix.desktop"
+        return 1
+    fi
+    echo "Exec=$pkg_command"
+    mkdir -p "$1/elsewhere"
+    # shellcheck disable=SC2086
+    pkg_play "$1" "$1/elsewhere" /usr/libexec/quorvix/quorvix /usr/share/quorvix \
+        env PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games $pkg_command
 }
 
 pkg_stop() {
