@@ -106,10 +106,13 @@ extern "C" {
 // ---------------------------------------------------------------------------------------------
 // Start-up and shutdown
 // ---------------------------------------------------------------------------------------------
+// What SDL 3 says when no video driver can start.
+constexpr const char* kNoVideoDevice = "No available video device";
+
 int SDL_Init(Uint32 flags) {
     record("SDL_Init", {flags});
     if (current().failVideo) {
-        current().error = "No available video device";
+        current().error = kNoVideoDevice;
         return -1;
     }
     if (current().failInit) {
@@ -122,7 +125,7 @@ int SDL_Init(Uint32 flags) {
 int SDL_InitSubSystem(Uint32 flags) {
     record("SDL_InitSubSystem", {flags});
     if (current().failVideo && (flags & SDL_INIT_VIDEO) != 0) {
-        current().error = "No available video device";
+        current().error = kNoVideoDevice;
         return -1;
     }
     current().liveVideoSubsystems += (flags & SDL_INIT_VIDEO) != 0 ? 1 : 0;
