@@ -1,52 +1,57 @@
-// The match loop, observed through the fake and through link-time wrappers around the frame's
-// operations (see CMakeLists.txt): each wrapper records its call, with its arguments and the ball
-// as it stood, into the fake's call list and then runs the real operation.
+// The match loop, observed through the fake and through a recording step in front of each
+// operation of the frame (see CMakeLists.txt): each records its call, with its arguments and the
+// ball as it stood, into the fake's call list and then runs the real operation.
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "game/ball.h"
+#include "game/bounce.h"
 #include "game/game.h"
 #include "game/match.h"
+#include "game/opponent.h"
+#include "game/paddle.h"
+#include "game/player.h"
+#include "render/court.h"
 #include "test_support.h"
 
 using fake::Call;
 
 // ---------------------------------------------------------------------------------------------
-// Wrappers (the linker routes the loop's calls here; __real_* are the game's own operations)
+// The frame's operations as the loop calls them; real_* are the game's own
 // ---------------------------------------------------------------------------------------------
-extern "C" {
-int __real__Z19moveAndRotatePlayerv();
-void __real__Z17computePaddleApexiiif(int, int, int, float);
-void __real__Z12moveOpponentv();
-void __real__Z16resolvePaddleHiti(int);
-int __real__Z8moveBallv();
-void __real__Z11renderFrameii(int, int);
+int real_moveAndRotatePlayer();
+void real_computePaddleApex(int paddleIndex, int centreX, int centreY, float orientation);
+void real_moveOpponent();
+void real_resolvePaddleHit(int paddleIndex);
+int real_moveBall();
+void real_renderFrame(int playerScore, int opponentScore);
 
-int __wrap__Z19moveAndRotatePlayerv() {
+int moveAndRotatePlayer() {
     fake::state().calls.push_back({"moveAndRotatePlayer", {}});
-    return __real__Z19moveAndRotatePlayerv();
+    return real_moveAndRotatePlayer();
 }
-void __wrap__Z17computePaddleApexiiif(int paddle, int x, int y, float angle) {
+void computePaddleApex(int paddleIndex, int centreX, int centreY, float orientation) {
     fake::state().calls.push_back(
-        {"computePaddleApex", {paddle, x, y, static_cast<long long>(angle * 1000.0f)}});
-    __real__Z17computePaddleApexiiif(paddle, x, y, angle);
+        {"computePaddleApex",
+         {paddleIndex, centreX, centreY, static_cast<long long>(orientation * 1000.0f)}});
+    real_computePaddleApex(paddleIndex, centreX, centreY, orientation);
 }
-void __wrap__Z12moveOpponentv() {
+void moveOpponent() {
     fake::state().calls.push_back({"moveOpponent", {gBallX, gBallY, gBallVx, gBallVy}});
-    __real__Z12moveOpponentv();
+    real_moveOpponent();
 }
-void __wrap__Z16resolvePaddleHiti(int paddle) {
-    fake::state().calls.push_back({"resolvePaddleHit", {paddle}});
-    __real__Z16resolvePaddleHiti(paddle);
+void resolvePaddleHit(int paddleIndex) {
+    fake::state().calls.push_back({"resolvePaddleHit", {paddleIndex}});
+    real_resolvePaddleHit(paddleIndex);
 }
-int __wrap__Z8moveBallv() {
+int moveBall() {
     fake::state().calls.push_back({"moveBall", {gBallX, gBallY, gBallVx, gBallVy}});
-    return __real__Z8moveBallv();
+    return real_moveBall();
 }
-void __wrap__Z11renderFrameii(int playerScore, int opponentScore) {
+void renderFrame(int playerScore, int opponentScore) {
     fake::state().calls.push_back({"renderFrame", {playerScore, opponentScore}});
-    __real__Z11renderFrameii(playerScore, opponentScore);
-}
+    real_renderFrame(playerScore, opponentScore);
 }
 
 namespace {
