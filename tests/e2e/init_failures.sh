@@ -3,7 +3,7 @@
 # error text) is followed by "Failed to initialize!", and the game ends by itself with status 1,
 # not by a signal, within a few seconds. Video and audio failures are real (no X server; an audio
 # file that cannot be created); window and renderer failures are injected by the capture shim.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 # expect_failure PREFIX [TEXT]: the game's whole stdout must be PREFIX followed by SDL's error text
 # (exactly TEXT when given, otherwise anything non-empty), then "Failed to initialize!", and it

@@ -7,7 +7,7 @@
 # The keys are pressed only once the opponent has scored the first point (the shim logs its
 # sound): the new serve goes to the right, so the ball stays out of the paddle's strip for some
 # 3.5 s, long enough for the whole sequence (about 2.5 s).
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 if ! command -v import >/dev/null; then
     echo "SKIP: $E2E_NAME: ImageMagick's import is not installed"
@@ -27,7 +27,7 @@ capture() {
     local file=$WORKDIR/$1.ppm line
     for _ in 1 2 3 4 5 6; do
         line=
-        if import -window "$WID" -depth 8 "ppm:$file" 2>"$WORKDIR/import.log"; then
+        if capture_window "$file" 2>"$WORKDIR/import.log"; then
             line=$("$TOOLS/frame_region" "$file" 0 0 120 599)
         fi
         echo "    $1: $line"
@@ -60,7 +60,7 @@ if ! wait_for_window 10; then
     game_output
     finish
 fi
-timeout 5 xdotool windowfocus --sync "$WID" || problem "could not focus the window"
+focus_window || problem "could not focus the window"
 sleep 0.2
 capture start
 [ "$BBOX" = 24,236,56,364 ] || problem "paddle outline spans $BBOX"
@@ -77,9 +77,7 @@ point_ms=$(now_ms)
 case_begin "holding Up for 1 s moves the paddle up"
 grep -q '^effect snd02 ' "$WORKDIR/sounds.log" 2>/dev/null ||
     problem "the first point never came, so the ball's whereabouts are unknown"
-xdotool keydown Up
-sleep 1
-xdotool keyup Up
+hold_key Up 1
 capture up
 top_y=$(cut -d, -f2 <<<"$BBOX")
 [ -n "$top_y" ] && [ "$top_y" -lt 236 ] || problem "the outline's top row is ${top_y:-missing}, not above 236"
@@ -87,9 +85,7 @@ top_y=$(cut -d, -f2 <<<"$BBOX")
 case_end
 
 case_begin "holding Right for 0.5 s tilts the paddle clockwise"
-xdotool keydown Right
-sleep 0.5
-xdotool keyup Right
+hold_key Right 0.5
 capture tilted
 tilted_hash=$HASH
 x0=$(cut -d, -f1 <<<"$BBOX")

@@ -3,7 +3,7 @@
 # the order music 00, effects 00, 01, 02, then "Failed to load media!", and the game ends with
 # status 1 before a single frame is shown or a sound played. A damaged MIDI file still loads (it
 # plays silence), so the game starts with one.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 start_xvfb
 

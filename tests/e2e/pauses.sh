@@ -3,7 +3,7 @@
 # runs out, the next frame's event drain sees the quit request, and the game exits with status 0
 # without drawing another frame. The pauses themselves are seen to hold: the exit does not come
 # before them.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 start_xvfb
 
@@ -26,7 +26,7 @@ quit_during_pause() {
     shift 4
     make_workdir "$name"
     shim_env "$WORKDIR"
-    start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_PRESENT_COUNT="$WORKDIR/presents" "$@"
+    start_game "$WORKDIR" "${SHIM_ENV[@]}" "$@"
     if ! line=$(wait_for_sound "$WORKDIR" "$pattern" "$wait_s"); then
         problem "no sound matching \"$pattern\" within $wait_s s"
         stop_game_expect 3
@@ -43,7 +43,7 @@ quit_during_pause() {
     # pause must pass first, and then one event drain ends the game.
     [ "$took" -ge $((pause_ms - 200)) ] || problem "exited after $took ms, before the $pause_ms ms pause was over"
     [ "$took" -le $((pause_ms + 20 + 600)) ] || problem "exited after $took ms, too long after the $pause_ms ms pause"
-    presents=$(cat "$WORKDIR/presents" 2>/dev/null)
+    presents=$(report_field "$WORKDIR" presents)
     last=$(($(sed 's/.*presents=\([0-9]*\).*/\1/' <<<"$line") + 1))
     [ "$presents" = "$last" ] || problem "frames shown: ${presents:-?}, expected $last (none after the scoring frame)"
     echo "    $name: quit asked after \"$line\", exit after $took ms, $presents frames shown"

@@ -3,7 +3,7 @@
 # frame 1, frame 60 with the ball in flight, and frame 82 just after the opponent scores. The
 # capture shim reads each frame back from the renderer just before it is shown. Frame 1 is also
 # saved as a PNG (--out) for the documentation.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 FRAMES=(1 60 82)
 SHAPES_DIR=$(dirname "$0")/frames

@@ -6,7 +6,7 @@
 # a 500 ms pause and a serve that meets the top wall (snd00) some 32 frames later, about 1.16 s
 # after the point; no paddle sound (snd01) comes before that. The capture shim's log of the
 # play calls gives the frames and ticks to cross-check.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 start_xvfb
 make_workdir play

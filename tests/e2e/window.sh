@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game's window: titled exactly "Quorvix", an 800 x 600 client area, still running after a
 # couple of seconds of play, and a clean exit (status 0, quickly) when asked to close.
-. "$(dirname "$0")/lib.sh" "$@"
+. "$(dirname "$0")/../harness/harness.sh" "$@"
 
 start_xvfb
 make_workdir play

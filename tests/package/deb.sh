@@ -2,7 +2,8 @@
 # The Debian package as CPack makes it from this build (nothing is installed): named
 # quorvix_<version>_<arch>.deb after the project's version, section games, depending on the SDL
 # libraries dpkg-shlibdeps found and on the MIDI synthesiser and soundfont the mixer loads at run
-# time, holding exactly the installed files under /usr with the game stripped.
+# time, holding exactly the installed files under /usr with the game stripped, and clean by
+# lintian's standards (no error, no warning, pedantic tags shown).
 #
 # Usage: deb.sh CPACK BUILD_DIR VERSION
 set -eu
@@ -73,6 +74,13 @@ diff -u --label expected --label package "$here/installed-files" "$tmp/contents"
 dpkg-deb -x "$deb" "$tmp/root"
 if readelf -S "$tmp/root/usr/libexec/quorvix/quorvix" | grep -q '\.debug_\|\.symtab'; then
     fail "the game is not stripped"
+fi
+
+echo "== lintian"
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning --display-info --pedantic "$deb" || fail "lintian"
+else
+    fail "lintian is not installed (scripts/install-deps --tests installs it)"
 fi
 
 [ "$failed" = 0 ] && echo PASS || exit 1

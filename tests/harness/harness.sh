@@ -1,13 +1,19 @@
-# Shared helpers for the end-to-end tests. A test script sources this file with its own arguments:
+# The one harness for running the real program: every end-to-end test, the package checks, the
+# memory check and the benchmark source this file with their own arguments:
 #
-#   . "$(dirname "$0")/lib.sh" "$@"
+#   . tests/harness/harness.sh [--game PATH] [--res DIR] [--shim PATH] [--tools DIR] [--out PATH]
 #
-# Arguments: --game PATH (the game), --res DIR (the media to copy), and where a test needs them
-# --shim PATH (the capture shim), --tools DIR (the helper programs), --out PATH (an artefact).
+# --game: the game binary; --res: the media copied into each working directory; --shim: the
+# preloaded library that captures frames, logs sounds, injects failures, holds keys and times
+# presents (shim.c); --tools: the tests' helper programs; --out: an artefact to write.
 #
-# Every process started through these helpers (the private X server, each game) is stopped when
-# the script exits, whatever the reason, and the scratch directory is removed (kept when
-# QUORVIX_E2E_KEEP=1, for a look after a failure).
+# It gives a scratch directory (H_TMP) and, in order of use: start_xvfb, make_workdir,
+# start_game, wait_for_window, focus_window / hold_key, capture_window, stop_game_expect; and for
+# reporting, case_begin / problem / case_end / finish.
+#
+# Every process started through it (the private X server, each game) is stopped when the script
+# exits, whatever the reason, and the scratch directory is removed (kept when QUORVIX_E2E_KEEP=1,
+# for a look after a failure). Nothing is written outside it.
 
 set -u
 
@@ -19,6 +25,7 @@ E2E_XVFB_PID=
 E2E_GAME_RUNS=()
 E2E_CASE=
 E2E_PROBLEMS=()
+HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 GAME=
 RES=
@@ -39,10 +46,6 @@ while [ $# -gt 0 ]; do
     esac
     shift 2
 done
-if [ ! -x "$GAME" ] || [ ! -d "$RES" ]; then
-    echo "$E2E_NAME: needs --game (an executable) and --res (a directory)" >&2
-    exit 2
-fi
 # The game runs in a scratch directory, so every path given is made absolute.
 for var in GAME RES SHIM TOOLS OUT; do
     if [ -n "${!var}" ]; then
@@ -59,10 +62,14 @@ for tool in Xvfb xdotool xwininfo xdpyinfo; do
     fi
 done
 
-E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
+H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
+H_TMP=$(cd -P "$H_TMP" && pwd)
+E2E_TMP=$H_TMP
 # Like a desktop session, the game gets a private runtime directory (SDL 3 looks for a Wayland
-# display there before X11, and complains on stderr when the variable is not set).
-mkdir -m 700 "$E2E_TMP/runtime" && export XDG_RUNTIME_DIR=$E2E_TMP/runtime || exit 2
+# display there before X11, and complains on stderr when the variable is not set). Caches that
+# the libraries below it keep (Mesa's shader cache) stay in the scratch directory too.
+mkdir -m 700 "$H_TMP/runtime" "$H_TMP/cache" || exit 2
+export XDG_RUNTIME_DIR=$H_TMP/runtime XDG_CACHE_HOME=$H_TMP/cache
 
 # --------------------------------------------------------------------------------------------
 # Clean-up
@@ -149,10 +156,15 @@ now_ms() {
 # The private X server
 # --------------------------------------------------------------------------------------------
 
-# Starts Xvfb on a free display of its own choosing and exports DISPLAY once it answers.
+# Starts Xvfb on the first free display (it writes the number to the file descriptor given with
+# -displayfd) and exports DISPLAY once it answers.
+# -noreset: by default the server resets whenever its last client leaves (a readiness probe, each
+# xdotool search) and refuses a client that connects during the reset, so a game started right
+# after the probe could find no display.
 start_xvfb() {
     local numfile=$E2E_TMP/xvfb.display deadline
-    "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb" 3 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" \
+        >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     deadline=$(($(now_ms) + 15000))
     until grep -qx '[0-9][0-9]*' "$numfile" 2>/dev/null; do
@@ -196,20 +208,30 @@ E2E_ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link
 # the runtime under them would crash every time, not now and then.
 EXIT_CRASH_ENV=(OMP_WAIT_POLICY=active)
 
-# start_game DIR [VAR=value | -u VAR]...: runs the game in DIR with the audio going nowhere unless
-# the arguments say otherwise (they are handed to env(1)). Sets GAME_PID and GAME_RUN, a
-# directory that holds stdout and stderr, and rc (the exit status as the shell reports it,
-# 128 + n for signal n) once the game has ended.
+# start_game DIR [VAR=value | -u VAR]... [-- COMMAND...]: runs the game (or COMMAND, which must
+# end up exec'ing a program: a launcher, valgrind, the benchmark's reference program) in DIR with
+# the audio going nowhere unless the arguments say otherwise (they are handed to env(1)). Sets
+# GAME_PID and GAME_RUN, a directory that holds stdout and stderr, and rc (the exit status as the
+# shell reports it, 128 + n for signal n) once the game has ended.
 start_game() {
-    local dir=$1 deadline
+    local dir=$1 deadline settings=() command=("$GAME")
     shift
+    while [ $# -gt 0 ]; do
+        if [ "$1" = -- ]; then
+            shift
+            command=("$@")
+            break
+        fi
+        settings+=("$1")
+        shift
+    done
     E2E_RUNS=$((E2E_RUNS + 1))
     GAME_RUN=$E2E_TMP/run$E2E_RUNS
     mkdir -p "$GAME_RUN"
     (
         cd "$dir" || exit 2
-        env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "$@" "$GAME" \
-            >"$GAME_RUN/stdout" 2>"$GAME_RUN/stderr" &
+        env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "${settings[@]}" \
+            "${command[@]}" >"$GAME_RUN/stdout" 2>"$GAME_RUN/stderr" &
         echo $! >"$GAME_RUN/pid.part"
         mv "$GAME_RUN/pid.part" "$GAME_RUN/pid"
         wait $!
@@ -291,15 +313,43 @@ window_size() {
     xwininfo -id "$1" | awk '/^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 } END { print w "x" h }'
 }
 
-# shim_env DIR: sets SHIM_ENV, the start_game arguments that preload the capture shim, capturing
-# frame 1 to DIR/frame1.ppm and logging sound starts to DIR/sounds.log.
+# --------------------------------------------------------------------------------------------
+# Keys and pixels
+# --------------------------------------------------------------------------------------------
+
+# focus_window: gives the keyboard to the game's window (WID). With no window manager the X server
+# sends key presses to the focused window, and SDL's held-key state follows them.
+focus_window() {
+    timeout 5 xdotool windowfocus --sync "$WID"
+}
+
+# hold_key KEY SECONDS: holds KEY (an X key name: Up, Down, Right, Left) down for SECONDS.
+hold_key() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+}
+
+# capture_window FILE: the window's pixels as the X server shows them, as a binary PPM.
+capture_window() {
+    import -window "$WID" -depth 8 "ppm:$1"
+}
+
+# shim_env DIR: sets SHIM_ENV, the start_game arguments that preload the shim, capturing frame 1
+# (as it is about to be shown) to DIR/frame1.ppm, logging sound starts to DIR/sounds.log and
+# writing the count and timing of presented frames to DIR/report at exit (see shim.c).
 shim_env() {
     if [ ! -f "$SHIM" ]; then
-        echo "$E2E_NAME: needs --shim (the capture shim library)" >&2
+        echo "$E2E_NAME: needs --shim (the preloaded shim library)" >&2
         exit 2
     fi
     SHIM_ENV=(LD_PRELOAD="$SHIM" QUORVIX_CAPTURE_FRAMES=1 QUORVIX_CAPTURE_FILE="$1/frame%d.ppm"
-        QUORVIX_SOUND_LOG="$1/sounds.log")
+        QUORVIX_SOUND_LOG="$1/sounds.log" QUORVIX_REPORT_FILE="$1/report")
+}
+
+# report_field DIR NAME: a value from the shim's report.
+report_field() {
+    awk -v k="$2" '$1 == k { print $2 }' "$1/report" 2>/dev/null
 }
 
 # The game's output, for the report of a failed case.
