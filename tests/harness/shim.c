@@ -13,7 +13,8 @@
  *                           is the effect's load order (snd00 = 0) or "mus".
  *   QUORVIX_FAIL_CALL       "SDL_CreateWindow" or "SDL_CreateRenderer": that call fails with the
  *                           error text "injected failure", to reach start-up paths that a real
- *                           machine rarely takes.
+ *                           machine rarely takes. "Mix_FreeChunk": that call does nothing, so the
+ *                           sound effects leak (the memory check must catch it).
  *   QUORVIX_HOLD_KEYS       space- or comma-separated scancodes that SDL_GetKeyboardState reports
  *                           as held from the very first frame (82 is Up), on top of the real
  *                           keyboard: a deterministic player for long scripted runs.
@@ -236,7 +237,7 @@ const Uint8* SDL_GetKeyboardState(int* numkeys) {
 }
 
 /* ------------------------------------------------------------------------------------------ */
-/* Injected start-up failures                                                                 */
+/* Injected failures                                                                          */
 /* ------------------------------------------------------------------------------------------ */
 
 static int fail_requested(const char* name) {
@@ -291,6 +292,20 @@ Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc) {
         g_chunks[g_chunk_count++] = chunk; /* kept even when NULL, so indices follow load order */
     }
     return chunk;
+}
+
+/* The chunk is forgotten here even when it is not freed, so that a leak is a real one: nothing
+ * points to it any more. */
+void Mix_FreeChunk(Mix_Chunk* chunk) {
+    REAL(Mix_FreeChunk);
+    for (int i = 0; i < g_chunk_count; ++i) {
+        if (g_chunks[i] == chunk) {
+            g_chunks[i] = NULL;
+        }
+    }
+    if (!fail_requested("Mix_FreeChunk")) {
+        real_fn(chunk);
+    }
 }
 
 int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks) {
