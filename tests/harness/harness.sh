@@ -214,15 +214,21 @@ EXIT_CRASH_ENV=(OMP_WAIT_POLICY=active)
 # GAME_PID and GAME_RUN, a directory that holds stdout and stderr, and rc (the exit status as the
 # shell reports it, 128 + n for signal n) once the game has ended.
 start_game() {
-    local dir=$1 deadline settings=() command=("$GAME")
+    local dir=$1 deadline unset=() settings=() command=("$GAME")
     shift
     while [ $# -gt 0 ]; do
-        if [ "$1" = -- ]; then
+        case $1 in
+        --)
             shift
             command=("$@")
             break
-        fi
-        settings+=("$1")
+            ;;
+        -u) # env(1) takes its options before any assignment
+            unset+=(-u "$2")
+            shift
+            ;;
+        *) settings+=("$1") ;;
+        esac
         shift
     done
     E2E_RUNS=$((E2E_RUNS + 1))
@@ -230,7 +236,7 @@ start_game() {
     mkdir -p "$GAME_RUN"
     (
         cd "$dir" || exit 2
-        env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "${settings[@]}" \
+        env "${unset[@]}" SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "${settings[@]}" \
             "${command[@]}" >"$GAME_RUN/stdout" 2>"$GAME_RUN/stderr" &
         echo $! >"$GAME_RUN/pid.part"
         mv "$GAME_RUN/pid.part" "$GAME_RUN/pid"
