@@ -1,25 +1,19 @@
-// One frame of the simulation in the match loop's order, without events, drawing or pacing; the
-// ball is served again whenever it leaves the court so that runs of any length stay in play.
+// The game's own update, frame after frame, without events, drawing or pacing: the pauses after
+// a point or a match are the loop's, so here a finished match starts again at once.
 #pragma once
 
-#include "game/game.h"
 #include "game/match.h"
+#include "game/paddle.h"
 
 inline void startSimulation() {
-    gPaddleHalfDiagonal = 659.6969f;
-    gPaddleAlpha1 = 1.3258177f;
-    gPaddleAlpha2 = static_cast<float>(3.141592 - static_cast<double>(gPaddleAlpha1));
-    serveBall(5400, -50);
-    gPlayerY = gOpponentY = 3000;
-    gPlayerOrientation = gOpponentOrientation = 0.0f;
+    setPaddleShape();
+    startPlay();
 }
 
-inline void simulateFrame() {
-    if (gBallX > kCourtWidth) {
-        serveBall(4800, -50);
+inline void simulateFrame(MatchState& match) {
+    updateGame(match);
+    if (match.matchOver != 0) {
+        match = MatchState{};
     }
-    if (gBallX < 0) {
-        serveBall(1800, 50);
-    }
-    advanceSimulation(gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle);
+    match.pointPause = 0;
 }

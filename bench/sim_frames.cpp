@@ -4,13 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/game.h"
 #include "sim_frame.h"
 
 int main(int argc, char* argv[]) {
     const long frames = argc > 1 ? std::atol(argv[1]) : 1000;
     startSimulation();
+    MatchState match;
     for (long i = 0; i < frames; ++i) {
-        simulateFrame();
+        simulateFrame(match);
     }
     std::printf("%d %d\n", gBallX, gBallY);
     return 0;

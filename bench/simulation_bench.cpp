@@ -1,6 +1,6 @@
-// Cost of one frame of simulation without drawing: the player's step, both corner computations,
-// the opponent's step, both paddle-hit steps and the ball's step, in the loop's order, linked
-// against the real SDL (keyboard state and, on a bounce, a sound that finds no open device).
+// Cost of one frame of the game's update without drawing (scoring, the player's step, both corner
+// computations, the opponent's step, both paddle-hit steps and the ball's step), linked against
+// the real SDL (keyboard state and, on a bounce or a point, a sound that finds no open device).
 #include <benchmark/benchmark.h>
 
 #include "game/game.h"
@@ -9,8 +9,9 @@
 
 static void BM_SimulationFrame(benchmark::State& state) {
     startSimulation();
+    MatchState match;
     for (auto _ : state) {
-        simulateFrame();
+        simulateFrame(match);
         benchmark::DoNotOptimize(gBallX);
         benchmark::DoNotOptimize(gPaddleApex);
     }

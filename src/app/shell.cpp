@@ -7,8 +7,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "game/game.h"
 #include "game/match.h"
+#include "game/paddle.h"
+#include "render/court.h"
 
 SDL_Window* gWindow = nullptr;
 SDL_Renderer* gRenderer = nullptr;
@@ -17,8 +18,6 @@ Mix_Chunk* gSnd[kSoundCount] = {};
 
 namespace {
 
-constexpr int kWindowWidth = 800;
-constexpr int kWindowHeight = 600;
 constexpr int kAudioFrequency = 44100;
 constexpr int kAudioChannels = 2;
 constexpr int kAudioChunkSize = 2048;
@@ -85,14 +84,13 @@ bool createWindow() {
     return gWindow != nullptr;
 }
 
+// A new renderer starts with the background colour; that call's result is not examined.
 bool createRenderer() {
     gRenderer =
         SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    return gRenderer != nullptr;
-}
-
-// The renderer starts with the background colour; its result is not examined.
-bool setBackgroundColour() {
+    if (gRenderer == nullptr) {
+        return false;
+    }
     SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
     return true;
 }
@@ -101,30 +99,18 @@ bool openAudio() {
     return Mix_OpenAudio(kAudioFrequency, MIX_DEFAULT_FORMAT, kAudioChannels, kAudioChunkSize) >= 0;
 }
 
+// Every step can fail, and each has its message, printed with SDL_GetError() when it does.
 struct StartupStep {
     bool (*run)();
-    const char* failureFormat; // printed with SDL_GetError() when run() fails
+    const char* failureFormat;
 };
 
 constexpr StartupStep kStartupSteps[] = {
     {startSubsystems, "SDL could not initialize! SDL Error: %s\n"},
     {createWindow, "Window could not be created! SDL Error: %s\n"},
     {createRenderer, "Renderer could not be created! SDL Error: %s\n"},
-    {setBackgroundColour, nullptr},
     {openAudio, "SDL_mixer could not initialize! SDL_mixer Error: %s\n"},
 };
-
-// Paddle shape: half-diagonal of a 320 x 1280 rectangle, the angle whose tangent is 4, and its
-// supplement taken with 3.141592 as pi.
-constexpr float kPaddleHalfDiagonal = 659.6969f;
-constexpr float kPaddleAlpha1 = 1.3258177f;
-constexpr double kPi = 3.141592;
-
-void setPaddleShape() {
-    gPaddleHalfDiagonal = kPaddleHalfDiagonal;
-    gPaddleAlpha1 = kPaddleAlpha1;
-    gPaddleAlpha2 = static_cast<float>(kPi - static_cast<double>(gPaddleAlpha1));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Media

@@ -2,7 +2,7 @@
 // loop, so x is never tested here.
 #include "game/ball.h"
 
-#include "app/shell.h"
+#include "app/media.h"
 #include "game/game.h"
 
 namespace {

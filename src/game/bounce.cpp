@@ -3,7 +3,7 @@
 // bounce is not reflected again at once.
 #include "game/bounce.h"
 
-#include "app/shell.h"
+#include "app/media.h"
 #include "game/collision.h"
 #include "game/game.h"
 

@@ -17,6 +17,9 @@ constexpr int kPlayerPaddleX = 400;
 constexpr int kOpponentPaddleX = 7600;
 constexpr int kPaddleCentreY = 3000;
 constexpr int kBallHalfSize = 160;
+// A paddle at zero tilt: a rectangle this far from its centre across and along.
+constexpr int kPaddleHalfWidth = 160;
+constexpr int kPaddleHalfLength = 640;
 
 // Paddle indices, used in the corner table and every operation taking a paddle.
 constexpr int kPlayerPaddle = 0;

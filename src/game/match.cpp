@@ -1,10 +1,11 @@
-// The match loop. Each frame: drain events, score a ball that left the court, move both paddles,
-// move the ball between two paddle-hit steps, draw, hold the frame rate, and pause after points.
+// The match loop. Each frame: drain the events, update the game (score a ball that left the court,
+// move both paddles, move the ball between two paddle-hit steps), draw, hold the frame rate, and
+// pause after a point or a match.
 #include "game/match.h"
 
 #include <SDL.h>
 
-#include "app/shell.h"
+#include "app/media.h"
 #include "game/ball.h"
 #include "game/bounce.h"
 #include "game/game.h"
@@ -47,8 +48,25 @@ void holdFrameRate(Uint32 frameStart) {
     }
 }
 
+// The pause after a point, or after a match, which then starts again from 0 to 0.
+void pauseAfterPoint(MatchState& match) {
+    if (match.pointPause != 0) {
+        SDL_Delay(kPointPauseMs);
+        match.pointPause = 0;
+    }
+    if (match.matchOver != 0) {
+        SDL_Delay(kMatchOverPauseMs);
+        match.playerScore = 0;
+        match.opponentScore = 0;
+        match.matchOver = 0;
+    }
+}
+
 } // namespace
 
+// ---------------------------------------------------------------------------------------------
+// The update
+// ---------------------------------------------------------------------------------------------
 void serveBall(int y, int vx) {
     gBallX = kCentreLineX;
     gBallY = y;
@@ -56,7 +74,44 @@ void serveBall(int y, int vx) {
     gBallVy = -kServeSpeed;
 }
 
-void advanceSimulation(int paddleUnderTest) {
+void startPlay() {
+    serveBall(kStartServeY, -kServeSpeed);
+    gPlayerY = kPaddleCentreY;
+    gPlayerOrientation = 0.0f;
+    gOpponentY = kPaddleCentreY;
+    gOpponentOrientation = 0.0f;
+    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
+    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+}
+
+void updateGame(MatchState& match) {
+    // The player's point: the ball left the court on the right.
+    if (gBallX > kCourtWidth) {
+        ++match.playerScore;
+        if (match.playerScore == kWinningScore) {
+            startVictoryMusic();
+            match.matchOver = 1;
+        } else {
+            match.pointPause = 1;
+        }
+        serveBall(kPlayerPointServeY, -kServeSpeed);
+    }
+
+    // The opponent's point: the ball left the court on the left. The sound comes first.
+    if (gBallX < 0) {
+        startSoundEffect(kPointLostSound);
+        ++match.opponentScore;
+        if (match.opponentScore == kWinningScore) {
+            match.matchOver = 1;
+        } else {
+            match.pointPause = 1;
+        }
+        serveBall(kOpponentPointServeY, kServeSpeed);
+    }
+
+    // Both paddle-hit steps of the frame test the paddle on the ball's current side.
+    const int paddleUnderTest = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
+
     moveAndRotatePlayer();
     computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
     moveOpponent();
@@ -67,67 +122,21 @@ void advanceSimulation(int paddleUnderTest) {
     resolvePaddleHit(paddleUnderTest);
 }
 
+// ---------------------------------------------------------------------------------------------
+// The loop
+// ---------------------------------------------------------------------------------------------
 int play() {
-    int playerScore = 0;
-    int opponentScore = 0;
-    int pointPause = 0;
-    int matchOver = 0;
-
-    serveBall(kStartServeY, -kServeSpeed);
-    gPlayerY = kPaddleCentreY;
-    gPlayerOrientation = 0.0f;
-    gOpponentY = kPaddleCentreY;
-    gOpponentOrientation = 0.0f;
-    computePaddleApex(kPlayerPaddle, kPlayerPaddleX, gPlayerY, gPlayerOrientation);
-    computePaddleApex(kOpponentPaddle, kOpponentPaddleX, gOpponentY, gOpponentOrientation);
+    MatchState match;
+    startPlay();
 
     for (;;) {
         const Uint32 frameStart = SDL_GetTicks();
         if (quitRequested()) {
             return 0;
         }
-
-        // The player's point: the ball left the court on the right.
-        if (gBallX > kCourtWidth) {
-            ++playerScore;
-            if (playerScore == kWinningScore) {
-                Mix_PlayMusic(gMus[kVictoryMusic], 0);
-                matchOver = 1;
-            } else {
-                pointPause = 1;
-            }
-            serveBall(kPlayerPointServeY, -kServeSpeed);
-        }
-
-        // The opponent's point: the ball left the court on the left. The sound comes first.
-        if (gBallX < 0) {
-            startSoundEffect(kPointLostSound);
-            ++opponentScore;
-            if (opponentScore == kWinningScore) {
-                matchOver = 1;
-            } else {
-                pointPause = 1;
-            }
-            serveBall(kOpponentPointServeY, kServeSpeed);
-        }
-
-        // Both paddle-hit steps of the frame test the paddle on the ball's current side.
-        const int paddleUnderTest = gBallX > kCentreLineX ? kOpponentPaddle : kPlayerPaddle;
-
-        advanceSimulation(paddleUnderTest);
-
-        renderFrame(playerScore, opponentScore);
-
+        updateGame(match);
+        renderFrame(match.playerScore, match.opponentScore);
         holdFrameRate(frameStart);
-        if (pointPause != 0) {
-            SDL_Delay(kPointPauseMs);
-            pointPause = 0;
-        }
-        if (matchOver != 0) {
-            SDL_Delay(kMatchOverPauseMs);
-            playerScore = 0;
-            opponentScore = 0;
-            matchOver = 0;
-        }
+        pauseAfterPoint(match);
     }
 }

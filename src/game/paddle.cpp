@@ -6,6 +6,31 @@
 
 #include "game/game.h"
 
+namespace {
+
+// The corners of the kPaddleHalfWidth x kPaddleHalfLength half-rectangle: their distance from the
+// centre, and the angle whose tangent is kPaddleHalfLength / kPaddleHalfWidth (4), as the
+// single-precision values the geometry is defined with; the second angle is its supplement, taken
+// with 3.141592 as pi.
+constexpr float kPaddleHalfDiagonal = 659.6969f;
+constexpr float kPaddleAlpha1 = 1.3258177f;
+constexpr double kPi = 3.141592;
+static_assert(kPaddleHalfDiagonal * kPaddleHalfDiagonal >
+                      kPaddleHalfWidth * kPaddleHalfWidth + kPaddleHalfLength * kPaddleHalfLength -
+                          1 &&
+                  kPaddleHalfDiagonal * kPaddleHalfDiagonal <
+                      kPaddleHalfWidth * kPaddleHalfWidth + kPaddleHalfLength * kPaddleHalfLength +
+                          1,
+              "the half-diagonal belongs to the paddle's half-width and half-length");
+
+} // namespace
+
+void setPaddleShape() {
+    gPaddleHalfDiagonal = kPaddleHalfDiagonal;
+    gPaddleAlpha1 = kPaddleAlpha1;
+    gPaddleAlpha2 = static_cast<float>(kPi - static_cast<double>(gPaddleAlpha1));
+}
+
 void computePaddleApex(int paddleIndex, int centreX, int centreY, float orientation) {
     // Angle sums and trigonometry in double precision from the single-precision inputs; each
     // offset truncates toward zero.

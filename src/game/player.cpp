@@ -9,8 +9,8 @@
 namespace {
 
 constexpr int kMoveStep = 90;
-constexpr int kHighestY = 640; // top edge on the court's top at zero tilt
-constexpr int kLowestY = 5359; // bottom edge one unit short of the court's bottom
+constexpr int kHighestY = kPaddleHalfLength; // top end on the court's top at zero tilt
+constexpr int kLowestY = kCourtHeight - kPaddleHalfLength - 1; // bottom end one unit short of it
 constexpr double kTiltStep = 0.15;
 constexpr double kTiltThreshold = 0.6354; // the limit less one step
 constexpr float kTiltLimit = 0.7854f;

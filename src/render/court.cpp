@@ -4,16 +4,14 @@
 
 #include <SDL.h>
 
-#include "app/shell.h"
+#include "app/window.h"
 #include "game/game.h"
 #include "render/score.h"
 
 namespace {
 
-constexpr int kUnitsPerPixel = 10;
-constexpr int kCentreLinePixelX = 400;
-constexpr int kWindowHeightPixels = 600;
-constexpr int kBallHalfSizePixels = 16;
+constexpr int kCentreLinePixelX = kCentreLineX / kUnitsPerPixel;
+constexpr int kBallHalfSizePixels = kBallHalfSize / kUnitsPerPixel;
 
 // ---------------------------------------------------------------------------------------------
 // Colours
@@ -40,7 +38,7 @@ void renderFrame(int playerScore, int opponentScore) {
     setColour(kBackground);
     SDL_RenderClear(gRenderer);
     setColour(kForeground);
-    SDL_RenderDrawLine(gRenderer, kCentreLinePixelX, 0, kCentreLinePixelX, kWindowHeightPixels);
+    SDL_RenderDrawLine(gRenderer, kCentreLinePixelX, 0, kCentreLinePixelX, kWindowHeight);
     renderScore(playerScore, kPlayerPaddle);
     renderScore(opponentScore, kOpponentPaddle);
     renderPaddles();

@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "app/shell.h"
+#include "app/window.h"
 
 namespace {
 

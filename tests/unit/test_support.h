@@ -8,6 +8,7 @@
 
 #include "app/shell.h"
 #include "game/game.h"
+#include "game/paddle.h"
 #include "sdl_fake.h"
 
 namespace testing_support {
@@ -22,9 +23,7 @@ inline void resetGameState() {
         }
     }
     gBounceCooldown = 0;
-    gPaddleHalfDiagonal = 659.6969f;
-    gPaddleAlpha1 = 1.3258177f;
-    gPaddleAlpha2 = static_cast<float>(3.141592 - static_cast<double>(gPaddleAlpha1));
+    setPaddleShape();
     // As after a successful start-up: the fake's renderer, and every media slot holds the fake's
     // handle for that slot.
     gWindow = fake::kWindow;

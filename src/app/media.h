@@ -1,0 +1,27 @@
+// The game's music and sound effects: loaded at start-up and freed at release (app/shell.cpp),
+// played by the match, the ball and the paddle-hit step. Results of playback are never examined:
+// a sound that cannot start is simply not heard.
+#pragma once
+
+#include <SDL_mixer.h>
+
+// Media slots: the victory music and the three sound effects.
+constexpr int kMusicCount = 1;
+constexpr int kSoundCount = 3;
+constexpr int kVictoryMusic = 0;
+constexpr int kWallSound = 0;
+constexpr int kPaddleSound = 1;
+constexpr int kPointLostSound = 2;
+
+extern Mix_Music* gMus[kMusicCount];
+extern Mix_Chunk* gSnd[kSoundCount];
+
+// Starts a sound effect on the first free channel, once, without waiting for it.
+inline void startSoundEffect(int slot) {
+    Mix_PlayChannelTimed(-1, gSnd[slot], 0, -1);
+}
+
+// Starts the victory music, played once.
+inline void startVictoryMusic() {
+    Mix_PlayMusic(gMus[kVictoryMusic], 0);
+}
