@@ -2,8 +2,8 @@
 # The Debian package as CPack makes it from this build (nothing is installed): named
 # quorvix_<version>_<arch>.deb after the project's version, section games, depending on the SDL
 # libraries dpkg-shlibdeps found and on the MIDI synthesiser and soundfont the mixer loads at run
-# time, holding exactly the installed files under /usr with the game stripped, and clean by
-# lintian's standards (no error, no warning, pedantic tags shown).
+# time, holding exactly the installed files under /usr with the game stripped and hardened, and
+# clean by lintian's standards (no error, no warning, pedantic tags shown).
 #
 # Usage: deb.sh CPACK BUILD_DIR VERSION
 set -eu
@@ -75,6 +75,13 @@ dpkg-deb -x "$deb" "$tmp/root"
 if readelf -S "$tmp/root/usr/libexec/quorvix/quorvix" | grep -q '\.debug_\|\.symtab'; then
     fail "the game is not stripped"
 fi
+# The distribution's hardening: a position-independent executable, full RELRO with immediate
+# binding, the stack protector.
+game=$tmp/root/usr/libexec/quorvix/quorvix
+readelf -h "$game" | grep -q 'Type: *DYN' || fail "the game is not a position-independent executable"
+readelf -lW "$game" | grep -q GNU_RELRO || fail "the game has no RELRO segment"
+readelf -d "$game" | grep -q 'BIND_NOW\|Flags:.* NOW' || fail "the game does not bind immediately"
+readelf --dyn-syms -W "$game" | grep -q __stack_chk_fail || fail "the game has no stack protector"
 
 echo "== lintian"
 if command -v lintian >/dev/null; then
