@@ -15,12 +15,10 @@ namespace {
 constexpr float kPaddleHalfDiagonal = 659.6969f;
 constexpr float kPaddleAlpha1 = 1.3258177f;
 constexpr double kPi = 3.141592;
-static_assert(kPaddleHalfDiagonal * kPaddleHalfDiagonal >
-                      kPaddleHalfWidth * kPaddleHalfWidth + kPaddleHalfLength * kPaddleHalfLength -
-                          1 &&
-                  kPaddleHalfDiagonal * kPaddleHalfDiagonal <
-                      kPaddleHalfWidth * kPaddleHalfWidth + kPaddleHalfLength * kPaddleHalfLength +
-                          1,
+constexpr float kCornerDistanceSquared =
+    kPaddleHalfWidth * kPaddleHalfWidth + kPaddleHalfLength * kPaddleHalfLength;
+static_assert(kPaddleHalfDiagonal * kPaddleHalfDiagonal - kCornerDistanceSquared < 1.0f &&
+                  kCornerDistanceSquared - kPaddleHalfDiagonal * kPaddleHalfDiagonal < 1.0f,
               "the half-diagonal belongs to the paddle's half-width and half-length");
 
 } // namespace

@@ -80,7 +80,7 @@ start_xvfb
 
 case_begin "audio device cannot open: the SDL_mixer line, \"Failed to initialize!\", status 1"
 make_workdir no-audio
-start_game "$WORKDIR" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/no-such-dir/out.raw"
+start_game "$WORKDIR" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$H_TMP/no-such-dir/out.raw"
 expect_failure "SDL_mixer could not initialize! SDL_mixer Error: "
 case_end || game_output
 

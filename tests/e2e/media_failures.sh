@@ -111,10 +111,10 @@ if [ "$(id -u)" = 0 ]; then
         echo "SKIP: unreadable file: needs setpriv and a user \"nobody\" to drop root"
     else
         REAL_GAME=$GAME
-        GAME=$E2E_TMP/as-nobody
+        GAME=$H_TMP/as-nobody
         printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups "%s"\n' \
             "$REAL_GAME" >"$GAME"
-        chmod 755 "$GAME" "$E2E_TMP"
+        chmod 755 "$GAME" "$H_TMP"
         run_broken unreadable "chmod 755 . res && chmod 000 res/snd02.wav"
         GAME=$REAL_GAME
         expect_one_failure "Failed to load snd02 sound effect! SDL_mixer Error: "

@@ -64,7 +64,6 @@ done
 
 H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
 H_TMP=$(cd -P "$H_TMP" && pwd)
-E2E_TMP=$H_TMP
 # Like a desktop session, the game gets a private runtime directory (SDL 3 looks for a Wayland
 # display there before X11, and complains on stderr when the variable is not set). Caches that
 # the libraries below it keep (Mesa's shader cache) stay in the scratch directory too.
@@ -99,9 +98,9 @@ e2e_cleanup() {
     fi
     wait 2>/dev/null
     if [ "${QUORVIX_E2E_KEEP:-0}" = 1 ]; then
-        echo "$E2E_NAME: scratch files kept in $E2E_TMP"
+        echo "$E2E_NAME: scratch files kept in $H_TMP"
     else
-        rm -rf "$E2E_TMP"
+        rm -rf "$H_TMP"
     fi
     exit "$status"
 }
@@ -162,15 +161,15 @@ now_ms() {
 # xdotool search) and refuses a client that connects during the reset, so a game started right
 # after the probe could find no display.
 start_xvfb() {
-    local numfile=$E2E_TMP/xvfb.display deadline
+    local numfile=$H_TMP/xvfb.display deadline
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" \
-        >"$E2E_TMP/xvfb.log" 2>&1 &
+        >"$H_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     deadline=$(($(now_ms) + 15000))
     until grep -qx '[0-9][0-9]*' "$numfile" 2>/dev/null; do
         if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null || [ "$(now_ms)" -gt "$deadline" ]; then
             echo "$E2E_NAME: Xvfb did not start:" >&2
-            cat "$E2E_TMP/xvfb.log" >&2
+            cat "$H_TMP/xvfb.log" >&2
             exit 2
         fi
         sleep 0.05
@@ -192,7 +191,7 @@ start_xvfb() {
 # make_workdir NAME: a fresh working directory for the game holding a copy of the media in res/;
 # sets WORKDIR.
 make_workdir() {
-    WORKDIR=$E2E_TMP/$1
+    WORKDIR=$H_TMP/$1
     mkdir -p "$WORKDIR"
     cp -R "$RES" "$WORKDIR/res"
 }
@@ -232,7 +231,7 @@ start_game() {
         shift
     done
     E2E_RUNS=$((E2E_RUNS + 1))
-    GAME_RUN=$E2E_TMP/run$E2E_RUNS
+    GAME_RUN=$H_TMP/run$E2E_RUNS
     mkdir -p "$GAME_RUN"
     (
         cd "$dir" || exit 2

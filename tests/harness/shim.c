@@ -176,10 +176,8 @@ static void capture(SDL_Renderer* renderer, const char* pattern, int frame) {
 void SDL_RenderPresent(SDL_Renderer* renderer) {
     REAL(SDL_RenderPresent);
     static const char* pattern;
-    static int pattern_read;
-    if (!pattern_read) {
+    if (g_presents == 0) {
         pattern = getenv("QUORVIX_CAPTURE_FILE");
-        pattern_read = 1;
     }
     ++g_presents;
     if (pattern != NULL && capture_wanted(g_presents)) {
