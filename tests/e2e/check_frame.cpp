@@ -6,6 +6,7 @@
 //   size W H            the image size (required)
 //   line X1 Y1 X2 Y2    a horizontal or vertical line, both end points lit, clipped to the image
 //   rect X Y W H        a filled rectangle, clipped to the image
+//   row Y X...          single pixels of row Y (a slanted outline, as the renderer lights it)
 // Every pixel must be pure black or pure white, and the white ones must be exactly the union of
 // the shapes. Prints the first mismatches and a summary; exits 0 only on an exact match.
 #include <algorithm>
@@ -67,6 +68,21 @@ bool readShapes(const std::string& path, Expected& expected, std::string& error)
         if (expected.width == 0) {
             error = where + "shape before size";
             return false;
+        }
+        if (kind == "row") {
+            int x = 0;
+            if (!(fields >> a)) {
+                error = where + "expected a row number";
+                return false;
+            }
+            while (fields >> x) {
+                expected.light(x, a);
+            }
+            if (!fields.eof()) {
+                error = where + "expected column numbers";
+                return false;
+            }
+            continue;
         }
         if (!(fields >> a >> b >> c >> d)) {
             error = where + "expected four numbers";

@@ -1,6 +1,6 @@
 // Finds where sound effects start in a recording of the game's audio output.
 //
-//   find_sound RECORDING.raw EFFECT.wav...
+//   find_sound [--tolerance N] RECORDING.raw EFFECT.wav...
 //
 // RECORDING is what SDL's disk audio driver wrote: signed 16-bit little-endian stereo at 44.1 kHz.
 // Each EFFECT is a 16-bit mono 44.1 kHz PCM WAV. The mixer plays an effect at full volume with the
@@ -8,12 +8,17 @@
 // its samples unchanged; a start is reported only where every sample of the effect (or all that
 // the recording still holds, at least kMinimumMatch of them) appears exactly on both channels.
 //
+// With --tolerance N, each sample may differ from the effect's by up to N: SDL's portable sample
+// converter, which the browser edition has, truncates where the x86 one rounds, so there the
+// effects come out one step nearer zero.
+//
 // Prints one line per start found, in the order of the effects given:
 //   <name> start=<sample frame> ms=<milliseconds> matched=<samples compared>
 // and "<name> none" for an effect never found. Exit status 0 unless a file cannot be read.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -96,13 +101,22 @@ std::string baseName(const std::string& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s RECORDING.raw EFFECT.wav...\n", argv[0]);
+    int first = 1;
+    int tolerance = 0;
+    if (argc > 2 && std::strcmp(argv[1], "--tolerance") == 0) {
+        tolerance = std::atoi(argv[2]);
+        first = 3;
+    }
+    if (argc - first < 2 || tolerance < 0) {
+        std::fprintf(stderr, "usage: %s [--tolerance N] RECORDING.raw EFFECT.wav...\n", argv[0]);
         return 2;
     }
+    const auto near = [tolerance](std::int16_t played, std::int16_t expected) {
+        return std::abs(static_cast<int>(played) - static_cast<int>(expected)) <= tolerance;
+    };
     std::vector<std::uint8_t> raw;
-    if (!readFile(argv[1], raw)) {
-        std::fprintf(stderr, "find_sound: cannot read %s\n", argv[1]);
+    if (!readFile(argv[first], raw)) {
+        std::fprintf(stderr, "find_sound: cannot read %s\n", argv[first]);
         return 2;
     }
     const std::size_t frames = raw.size() / 4;
@@ -112,7 +126,7 @@ int main(int argc, char* argv[]) {
         right[i] = sample(&raw[4 * i + 2]);
     }
 
-    for (int arg = 2; arg < argc; ++arg) {
+    for (int arg = first + 1; arg < argc; ++arg) {
         std::vector<std::int16_t> effect;
         std::string error;
         if (!readWav(argv[arg], effect, error)) {
@@ -133,13 +147,14 @@ int main(int argc, char* argv[]) {
         bool found = false;
         for (std::size_t start = 0; start + needed <= frames;) {
             const std::size_t a = start + anchor;
-            if (a >= frames || left[a] != effect[anchor] || right[a] != effect[anchor]) {
+            if (a >= frames || !near(left[a], effect[anchor]) || !near(right[a], effect[anchor])) {
                 ++start;
                 continue;
             }
             const std::size_t length = std::min(effect.size(), frames - start);
             std::size_t k = 0;
-            while (k < length && left[start + k] == effect[k] && right[start + k] == effect[k]) {
+            while (k < length && near(left[start + k], effect[k]) &&
+                   near(right[start + k], effect[k])) {
                 ++k;
             }
             if (k == length && length >= needed) {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Exact pixels of known frames of a match nobody plays (frames/frameN.shapes describe them):
-# frame 1, frame 60 with the ball in flight, and frame 82 just after the opponent scores. The
-# capture shim reads each frame back from the renderer just before it is shown. Frame 1 is also
-# saved as a PNG (--out) for the documentation.
+# frame 1, frame 60 with the ball in flight, and frame 82 just after the opponent scores; and
+# frame 10 of a match played with Right, or Left, held from the start: the paddle at its full tilt
+# either way (frames/frame10-right.shapes, frame10-left.shapes). The capture shim reads each frame
+# back from the renderer just before it is shown. Frame 1 is also saved as a PNG (--out) for the
+# documentation.
 . "$(dirname "$0")/../harness/harness.sh" "$@"
 
 FRAMES=(1 60 82)
@@ -44,6 +46,27 @@ for frame in "${FRAMES[@]}"; do
         problem "not captured"
     fi
     case_end
+done
+
+# Right and Left by their scancodes, held through the shim from the first frame on.
+for held in right:79 left:80; do
+    make_workdir "tilt-${held%:*}"
+    shim_env "$WORKDIR"
+    start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_CAPTURE_FRAMES=10 QUORVIX_HOLD_KEYS="${held#*:}"
+    case_begin "frame 10 with ${held%:*} held: exactly as in frame10-${held%:*}.shapes"
+    deadline=$(($(now_ms) + 15000))
+    until [ -e "$WORKDIR/frame10.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
+        sleep 0.05
+    done
+    if [ ! -e "$WORKDIR/frame10.ppm" ]; then
+        problem "not captured"
+    elif ! report=$("$TOOLS/check_frame" "$WORKDIR/frame10.ppm" "$SHAPES_DIR/frame10-${held%:*}.shapes" 2>&1); then
+        while IFS= read -r line; do
+            problem "$line"
+        done <<<"$report"
+    fi
+    stop_game_expect 3 || problem "still running 3 s after SIGTERM"
+    case_end || game_output
 done
 
 if [ -n "$OUT" ] && [ -e "$WORKDIR/frame1.ppm" ]; then
