@@ -1,0 +1,83 @@
+// The browser edition's figures, in Debian's Chromium (headless, WebGL in software), served on
+// 127.0.0.1 by scripts/serve-web:
+//   - the frame period over SECONDS of play (default 30), against the native game's 20 ms; the
+//     500 ms and 2500 ms pauses after a point and a match are left out, as natively;
+//   - the time from the click that starts the game to its first frame (median of 7 page loads);
+//   - the bytes a visitor downloads, as served and gzipped.
+//
+// Usage: node bench/web.mjs SITE_DIR [SECONDS]     (scripts/bench-web builds the site and runs it)
+import fs from 'node:fs';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+import { launchBrowser, openPage, serve, waitFrames, waitReady } from '../tests/web/browser.mjs';
+
+const site = process.argv[2];
+const seconds = Number(process.argv[3] || 30);
+if (!site || !(seconds > 0)) {
+  console.error('usage: node bench/web.mjs SITE_DIR [SECONDS]');
+  process.exit(2);
+}
+const FRAME_MS = 20;
+const PAUSE_MS = 300; // any longer period is a pause after a point or a match
+const STARTS = 7;
+
+const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor((p / 100) * sorted.length))];
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+const server = await serve(site);
+const browser = await launchBrowser();
+try {
+  // The moment of the click, as the page sees it, for the time to the first frame.
+  const clickAt = () => window.addEventListener('mousedown', () => {
+    window.__quorvix.clickedAt = performance.now();
+  }, { capture: true, once: true });
+
+  const starts = [];
+  for (let i = 0; i < STARTS; i++) {
+    const { page } = await openPage(browser, server.url);
+    await page.evaluate(clickAt);
+    await waitReady(page);
+    await page.click('#game');
+    await waitFrames(page, 1);
+    starts.push(await page.evaluate(() => window.__quorvix.frameTimes[0] - window.__quorvix.clickedAt));
+    await page.close();
+  }
+
+  const { page, problems } = await openPage(browser, server.url);
+  await waitReady(page);
+  await page.click('#game');
+  await waitFrames(page, 2);
+  await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
+  const times = await page.evaluate(() => window.__quorvix.frameTimes);
+  await page.close();
+  const periods = times.slice(1).map((t, i) => t - times[i]);
+  const play = periods.filter((p) => p < PAUSE_MS).sort((a, b) => a - b);
+  const mean = play.reduce((a, b) => a + b, 0) / play.length;
+
+  const files = fs.readdirSync(site).filter((name) => fs.statSync(path.join(site, name)).isFile());
+  const sizes = files.map((name) => {
+    const bytes = fs.readFileSync(path.join(site, name));
+    return { name, raw: bytes.length, gzip: zlib.gzipSync(bytes, { level: 9 }).length };
+  });
+  const total = (key) => sizes.reduce((sum, file) => sum + file[key], 0);
+
+  const f1 = (v) => v.toFixed(1);
+  const f2 = (v) => v.toFixed(2);
+  console.log(`Frame period over ${seconds} s of play (${play.length} frames, ` +
+              `${periods.length - play.length} pauses left out): mean ${f2(mean)} ms, ` +
+              `p50 ${f2(percentile(play, 50))} ms, p99 ${f2(percentile(play, 99))} ms ` +
+              `(${f1(1000 / mean)} frames a second; native: ${FRAME_MS} ms, 50 a second; ` +
+              `mean within 2 %: ${mean <= FRAME_MS * 1.02 ? 'yes' : 'no'})`);
+  console.log(`Click to first frame (median of ${STARTS}): ${f1(median(starts))} ms ` +
+              `(runs: ${starts.map(f1).join(', ')})`);
+  console.log(`Download: ${sizes.map((s) => `${s.name} ${s.raw} (${s.gzip} gzipped)`).join(', ')}`);
+  console.log(`Download in all: ${total('raw')} bytes, ${total('gzip')} gzipped`);
+  if (problems.length > 0) {
+    console.log(`Problems on the page: ${problems.join('; ')}`);
+    process.exitCode = 1;
+  }
+} finally {
+  await browser.close();
+  server.close();
+}
