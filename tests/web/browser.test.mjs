@@ -47,10 +47,17 @@ async function checkFrame(page, frame, shapes) {
 }
 
 test('the page loads cleanly and nothing runs before the first click or key press', async () => {
-  const { page, problems } = await openPage(browser, server.url);
+  // A window smaller than the page, so that arrow keys reaching the page would scroll it.
+  const { page, problems } = await openPage(browser, server.url, { viewport: { width: 900, height: 400 } });
   await waitReady(page);
+  // Keys pressed outside the game's area neither start it nor scroll the page.
+  await page.evaluate(() => document.activeElement.blur());
+  for (const key of ['ArrowDown', 'ArrowDown', 'ArrowRight']) {
+    await page.keyboard.press(key);
+  }
   await new Promise((resolve) => setTimeout(resolve, 1000));
   const state = await page.evaluate(() => ({
+    scrollY: window.scrollY,
     title: document.title,
     frames: window.__quorvix.frames,
     audio: Boolean(window.__quorvix.audio.context),
@@ -60,6 +67,7 @@ test('the page loads cleanly and nothing runs before the first click or key pres
     icon: document.querySelector('link[rel="icon"]').href,
   }));
   assert.deepEqual(problems, []);
+  assert.equal(state.scrollY, 0, 'arrow keys scrolled the page');
   assert.equal(state.title, 'Quorvix');
   assert.equal(state.frames, 0, 'frames were drawn before the person asked to play');
   assert.equal(state.audio, false, 'audio was opened before the person asked to play');
@@ -105,49 +113,54 @@ test('the four arrow keys steer the paddle as natively, and never scroll the pag
   const { page, problems } = await openPage(browser, server.url, { viewport: { width: 900, height: 400 } });
   await waitReady(page);
   await page.click('#game');
-  // After the first point (frame 82) the ball is served to the right, away from the paddle.
+  // After the first point (frame 82) the ball is served to the right: it is back in the paddle's
+  // strip some 3.5 s later. The whole sequence takes about 2 s.
   await waitFrames(page, 84);
-  let step = 0;
-  const paddle = async () => {
-    const file = writeBase64(path.join(scratch, `keys${++step}.ppm`),
-                             await page.evaluate(() => window.__quorvix.readFrame()));
-    const { status, output } = await runTool('frame_region', [file, '0', '0', '120', '599']);
-    assert.equal(status, 0, output);
-    const field = (name) => (new RegExp(`${name}=([-0-9,]+)`).exec(output) || [])[1];
-    const [x0, y0, x1] = field('bbox').split(',').map(Number);
-    const [topLeft] = field('top').split(',').map(Number);
-    const [bottomLeft] = field('bottom').split(',').map(Number);
-    assert.equal(field('parts'), '1', `one outline expected in the paddle strip: ${output}`);
-    return { x0, y0, x1, topLeft, bottomLeft, hash: /hash=(\w+)/.exec(output)[1] };
+  const began = Date.now();
+  // Snapshots of the paddle's strip (x 0..120) are taken during the sequence and described by
+  // frame_region afterwards.
+  const snapshots = [];
+  const snap = async () => {
+    const file = path.join(scratch, `keys${snapshots.length + 1}.ppm`);
+    snapshots.push(writeBase64(file, await page.evaluate(() => window.__quorvix.readFrame(121))));
   };
   const hold = async (key, ms) => {
     await page.keyboard.down(key);
     await new Promise((resolve) => setTimeout(resolve, ms));
     await page.keyboard.up(key);
     await new Promise((resolve) => setTimeout(resolve, 60));
+    await snap();
   };
-
   const scrolled = await page.evaluate(() => window.scrollY);
-  const start = await paddle();
+  await snap();
+  await hold('ArrowUp', 250);
+  await hold('ArrowDown', 500);
+  await hold('ArrowRight', 150);
+  await hold('ArrowLeft', 300);
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  await snap();
+  const tookMs = Date.now() - began;
+  assert.equal(await page.evaluate(() => window.scrollY), scrolled, 'the arrow keys scrolled the page');
+
+  const [start, up, down, right, left, still] = await Promise.all(snapshots.map(async (file) => {
+    const { status, output } = await runTool('frame_region', [file, '0', '0', '120', '599']);
+    assert.equal(status, 0, output);
+    const field = (name) => (new RegExp(`${name}=([-0-9,]+)`).exec(output) || [])[1];
+    assert.equal(field('parts'), '1', `one outline expected in the paddle strip (sequence took ${tookMs} ms): ${output}`);
+    const [x0, y0, x1] = field('bbox').split(',').map(Number);
+    const [topLeft] = field('top').split(',').map(Number);
+    const [bottomLeft] = field('bottom').split(',').map(Number);
+    return { x0, y0, x1, topLeft, bottomLeft, hash: /hash=(\w+)/.exec(output)[1] };
+  }));
   assert.deepEqual([start.x0, start.y0, start.x1], [24, 236, 56], 'upright at mid-height');
-  await hold('ArrowUp', 400);
-  const up = await paddle();
   assert.ok(up.y0 < 236, `Up: top row ${up.y0}, not above 236`);
   assert.deepEqual([up.x0, up.x1], [24, 56], 'Up keeps it upright');
-  await hold('ArrowDown', 800);
-  const down = await paddle();
   assert.ok(down.y0 > 236, `Down for twice as long: top row ${down.y0}, not below 236`);
-  await hold('ArrowRight', 300);
-  const right = await paddle();
   assert.ok(right.x1 - right.x0 > 32 && right.topLeft > right.bottomLeft,
             `Right tilts it clockwise (top end to the right): ${JSON.stringify(right)}`);
-  await hold('ArrowLeft', 600);
-  const left = await paddle();
   assert.ok(left.x1 - left.x0 > 32 && left.topLeft < left.bottomLeft,
             `Left tilts it anticlockwise (top end to the left): ${JSON.stringify(left)}`);
-  await new Promise((resolve) => setTimeout(resolve, 300));
-  assert.equal((await paddle()).hash, left.hash, 'with the keys released the paddle stays put');
-  assert.equal(await page.evaluate(() => window.scrollY), scrolled, 'the arrow keys scrolled the page');
+  assert.equal(still.hash, left.hash, 'with the keys released the paddle stays put');
   assert.deepEqual(problems, []);
   await page.close();
 });

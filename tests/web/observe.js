@@ -23,20 +23,21 @@
   };
   window.__quorvix = watch;
 
-  // The drawing buffer as a binary PPM (top row first), base64-encoded for the trip to Node.
-  function readFrame() {
+  // The drawing buffer, or its leftmost WIDTH columns, as a binary PPM (top row first),
+  // base64-encoded for the trip to Node.
+  function readFrame(width = WIDTH) {
     const gl = watch.gl;
-    const rgba = new Uint8Array(WIDTH * HEIGHT * 4);
-    gl.readPixels(0, 0, WIDTH, HEIGHT, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
-    const header = `P6\n${WIDTH} ${HEIGHT}\n255\n`;
-    const ppm = new Uint8Array(header.length + WIDTH * HEIGHT * 3);
+    const rgba = new Uint8Array(width * HEIGHT * 4);
+    gl.readPixels(0, 0, width, HEIGHT, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    const header = `P6\n${width} ${HEIGHT}\n255\n`;
+    const ppm = new Uint8Array(header.length + width * HEIGHT * 3);
     for (let i = 0; i < header.length; i++) {
       ppm[i] = header.charCodeAt(i);
     }
     let out = header.length;
     for (let y = HEIGHT - 1; y >= 0; y--) {
-      for (let x = 0; x < WIDTH; x++) {
-        const at = (y * WIDTH + x) * 4;
+      for (let x = 0; x < width; x++) {
+        const at = (y * width + x) * 4;
         ppm[out++] = rgba[at];
         ppm[out++] = rgba[at + 1];
         ppm[out++] = rgba[at + 2];
@@ -48,7 +49,7 @@
     }
     return btoa(text);
   }
-  watch.readFrame = () => (watch.gl ? readFrame() : null);
+  watch.readFrame = (width) => (watch.gl ? readFrame(width) : null);
 
   const getContext = HTMLCanvasElement.prototype.getContext;
   HTMLCanvasElement.prototype.getContext = function (type, attributes) {
