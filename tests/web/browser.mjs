@@ -62,8 +62,9 @@ export function launchBrowser() {
 
 // Opens URL in a new page with the game watched (observe.js), and collects what would worry a
 // developer: console errors, uncaught exceptions, failed requests. Frames listed in `frames` are
-// kept exactly as shown.
-export async function openPage(browser, url, { frames = [], viewport = { width: 1000, height: 800 } } = {}) {
+// kept exactly as shown; `holdFromStart` ([key, keyCode]) is held from the game's first frame.
+export async function openPage(browser, url,
+                               { frames = [], holdFromStart = null, viewport = { width: 1000, height: 800 } } = {}) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   const problems = [];
@@ -82,9 +83,10 @@ export async function openPage(browser, url, { frames = [], viewport = { width: 
     }
   });
   await page.evaluateOnNewDocument(observer);
-  await page.evaluateOnNewDocument((wanted) => {
+  await page.evaluateOnNewDocument((wanted, held) => {
     wanted.forEach((n) => window.__quorvix.wanted.add(n));
-  }, frames);
+    window.__quorvix.holdFromStart = held;
+  }, frames, holdFromStart);
   await page.goto(url);
   return { page, problems, console };
 }

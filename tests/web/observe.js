@@ -7,6 +7,10 @@
 // Each frame starts with one clear, which numbers it; frames asked for in window.__quorvix.wanted
 // are read back just before the next one starts, so exactly as shown.
 //
+// Keys: a key named in window.__quorvix.holdFromStart is pressed (and held) the moment the game
+// creates its renderer, so that its first frame already sees it, as natively the harness's shim
+// holds a key from the start.
+//
 // Sound: the audio context runs at 44.1 kHz, the rate the game asks for (as SDL's disk driver
 // does natively), and everything SDL hands to Web Audio is recorded with the number of frames
 // drawn by then, so the effects can be found in it sample for sample.
@@ -17,6 +21,7 @@
     frames: 0,
     frameTimes: [],
     wanted: new Set(),
+    holdFromStart: null,
     captured: new Map(),
     gl: null,
     audio: { rate: 0, left: [], right: [], blocks: [] },
@@ -59,6 +64,10 @@
     const gl = getContext.call(this, type, { ...attributes, preserveDrawingBuffer: true });
     if (gl && !watch.gl) {
       watch.gl = gl;
+      if (watch.holdFromStart) {
+        const [key, keyCode] = watch.holdFromStart;
+        window.dispatchEvent(new KeyboardEvent('keydown', { key, code: key, keyCode, which: keyCode, bubbles: true }));
+      }
       const clear = gl.clear;
       gl.clear = function (mask) {
         if (watch.wanted.has(watch.frames)) {
