@@ -42,11 +42,20 @@ export function serve(dir) {
 }
 
 // Chromium as Debian ships it, headless, drawing WebGL in software (SwiftShader), with no
-// connection attempts of its own.
-export function launchBrowser() {
-  return puppeteer.launch({
+// connection attempts of its own. Like a desktop session it gets a home of its own (for its crash
+// reports, settings and caches), in the temporary directory, removed when it closes.
+export async function launchBrowser() {
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'quorvix-chromium-'));
+  const browser = await puppeteer.launch({
     executablePath: setting('CHROMIUM', '/usr/bin/chromium'),
     headless: true,
+    env: {
+      ...process.env,
+      HOME: home,
+      XDG_CONFIG_HOME: path.join(home, 'config'),
+      XDG_CACHE_HOME: path.join(home, 'cache'),
+      XDG_RUNTIME_DIR: home,
+    },
     args: [
       '--no-sandbox',
       '--use-angle=swiftshader',
@@ -58,6 +67,8 @@ export function launchBrowser() {
       '--no-default-browser-check',
     ],
   });
+  browser.on('disconnected', () => fs.rmSync(home, { recursive: true, force: true }));
+  return browser;
 }
 
 // Opens URL in a new page with the game watched (observe.js), and collects what would worry a
