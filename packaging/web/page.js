@@ -14,13 +14,9 @@
   let wanted = false; // the person has asked to play
   let started = false;
 
-  function show(line) {
+  function fail(line) {
     messages.hidden = false;
     messages.textContent += (messages.textContent ? '\n' : '') + line;
-  }
-
-  function fail(line) {
-    show(line);
     prompt.hidden = false;
     prompt.textContent = 'Quorvix cannot run here';
     game.classList.remove('playing');
@@ -75,11 +71,6 @@
       fail(line);
     },
     printErr: (line) => console.warn(line),
-    monitorRunDependencies: (left) => {
-      if (!ready) {
-        prompt.textContent = left > 0 ? 'Loading…' : prompt.textContent;
-      }
-    },
     onRuntimeInitialized: () => {
       ready = true;
       prompt.textContent = 'Click here or press a key to play';

@@ -2,7 +2,7 @@
 # cache, which points to the build for this machine's emscripten and Debian's SDL versions.
 set(web_cache "$ENV{QUORVIX_WEB_CACHE}")
 if(NOT web_cache)
-  if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+  if(NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
     set(web_cache "$ENV{XDG_CACHE_HOME}/quorvix-web")
   else()
     set(web_cache "$ENV{HOME}/.cache/quorvix-web")

@@ -3,13 +3,33 @@
 # frame 1, frame 60 with the ball in flight, and frame 82 just after the opponent scores; and
 # frame 2 of a match played with Right, or Left, held from the start: the paddle tilted either way
 # (frames/frame2-right.shapes, frame2-left.shapes). Two steps of tilt keep the paddle inside the
-# window: a line that leaves it is lit differently since SDL 2.28.3, which cuts it at the edge first. The capture shim reads each frame
-# back from the renderer just before it is shown. Frame 1 is also saved as a PNG (--out) for the
-# documentation.
+# window: a line that leaves it is lit differently since SDL 2.28.3, which cuts it at the edge
+# first. The capture shim reads each frame back from the renderer just before it is shown. Frame 1
+# is also saved as a PNG (--out) for the documentation.
 . "$(dirname "$0")/../harness/harness.sh" "$@"
 
 FRAMES=(1 60 82)
 SHAPES_DIR=$(dirname "$0")/frames
+
+# wait_for_capture FILE: waits (15 s at most) until the shim has written FILE or the game ended.
+wait_for_capture() {
+    local deadline=$(($(now_ms) + 15000))
+    until [ -e "$1" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
+        sleep 0.05
+    done
+}
+
+# check_capture FILE SHAPES: every difference check_frame reports is a problem of the case.
+check_capture() {
+    local report line
+    if [ ! -e "$1" ]; then
+        problem "not captured"
+    elif ! report=$("$TOOLS/check_frame" "$1" "$SHAPES_DIR/$2" 2>&1); then
+        while IFS= read -r line; do
+            problem "$line"
+        done <<<"$report"
+    fi
+}
 
 start_xvfb
 make_workdir play
@@ -19,10 +39,7 @@ start_game "$WORKDIR" "${SHIM_ENV[@]}"
 
 case_begin "frames ${FRAMES[*]} are captured and the game then closes with status 0"
 last=$WORKDIR/frame${FRAMES[-1]}.ppm
-deadline=$(($(now_ms) + 15000))
-until [ -e "$last" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
-    sleep 0.05
-done
+wait_for_capture "$last"
 [ -e "$last" ] || problem "frame ${FRAMES[-1]} was not captured"
 if game_running; then
     if stop_game_expect 3; then
@@ -37,15 +54,7 @@ case_end || game_output
 
 for frame in "${FRAMES[@]}"; do
     case_begin "frame $frame: every pixel black or white, white exactly as in frame$frame.shapes"
-    if [ -e "$WORKDIR/frame$frame.ppm" ]; then
-        if ! report=$("$TOOLS/check_frame" "$WORKDIR/frame$frame.ppm" "$SHAPES_DIR/frame$frame.shapes" 2>&1); then
-            while IFS= read -r line; do
-                problem "$line"
-            done <<<"$report"
-        fi
-    else
-        problem "not captured"
-    fi
+    check_capture "$WORKDIR/frame$frame.ppm" "frame$frame.shapes"
     case_end
 done
 
@@ -55,17 +64,8 @@ for held in right:79 left:80; do
     shim_env "$WORKDIR"
     start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_CAPTURE_FRAMES=2 QUORVIX_HOLD_KEYS="${held#*:}"
     case_begin "frame 2 with ${held%:*} held: exactly as in frame2-${held%:*}.shapes"
-    deadline=$(($(now_ms) + 15000))
-    until [ -e "$WORKDIR/frame2.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
-        sleep 0.05
-    done
-    if [ ! -e "$WORKDIR/frame2.ppm" ]; then
-        problem "not captured"
-    elif ! report=$("$TOOLS/check_frame" "$WORKDIR/frame2.ppm" "$SHAPES_DIR/frame2-${held%:*}.shapes" 2>&1); then
-        while IFS= read -r line; do
-            problem "$line"
-        done <<<"$report"
-    fi
+    wait_for_capture "$WORKDIR/frame2.ppm"
+    check_capture "$WORKDIR/frame2.ppm" "frame2-${held%:*}.shapes"
     stop_game_expect 3 || problem "still running 3 s after SIGTERM"
     case_end || game_output
 done

@@ -73,15 +73,14 @@ export async function launchBrowser() {
 
 // Opens URL in a new page with the game watched (observe.js), and collects what would worry a
 // developer: console errors, uncaught exceptions, failed requests. Frames listed in `frames` are
-// kept exactly as shown; `holdFromStart` ([key, keyCode]) is held from the game's first frame.
+// kept exactly as shown; the arrow key `holdFromStart` (say 'ArrowRight') is held from the game's
+// first frame.
 export async function openPage(browser, url,
                                { frames = [], holdFromStart = null, viewport = { width: 1000, height: 800 } } = {}) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   const problems = [];
-  const console = [];
   page.on('console', (message) => {
-    console.push(`${message.type()}: ${message.text()}`);
     if (message.type() === 'error') {
       problems.push(`console error: ${message.text()}`);
     }
@@ -99,7 +98,7 @@ export async function openPage(browser, url,
     window.__quorvix.holdFromStart = held;
   }, frames, holdFromStart);
   await page.goto(url);
-  return { page, problems, console };
+  return { page, problems };
 }
 
 // Waits until the page says the game may start.

@@ -1,7 +1,7 @@
 // The browser edition in Debian's Chromium, played from its published zip and watched from outside
 // the game (observe.js): the page waits for the person, then the game draws, steers, sounds and
-// fails exactly as natively. The
-// frames and sounds are checked with the native tests' own expectations and helpers.
+// fails exactly as natively. The frames and sounds are checked with the native tests' own
+// expectations and helpers.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -92,8 +92,8 @@ test('frames 1, 60 and 82 are the native frames, pixel for pixel', async () => {
 });
 
 test('frame 2 with Right or Left held from the start: the paddle tilted as natively', async () => {
-  for (const [key, keyCode, shapes] of [['ArrowRight', 39, 'frame2-right'], ['ArrowLeft', 37, 'frame2-left']]) {
-    const { page, problems } = await openPage(browser, server.url, { frames: [2], holdFromStart: [key, keyCode] });
+  for (const [key, shapes] of [['ArrowRight', 'frame2-right'], ['ArrowLeft', 'frame2-left']]) {
+    const { page, problems } = await openPage(browser, server.url, { frames: [2], holdFromStart: key });
     await waitReady(page);
     await page.click('#game');
     await waitFrames(page, 3);
@@ -208,8 +208,8 @@ test('the victory music is heard, through the same mixer, configuration and patc
                              { timeout: 30000 });
   const lines = await page.evaluate(() => window.probeLines);
   assert.deepEqual(lines, ['music probe: playing', 'music probe: done']);
-  const samples = new Int16Array(Buffer.from(await page.evaluate(() => window.__quorvix.recording()),
-                                             'base64').buffer.slice(0));
+  const bytes = Buffer.from(await page.evaluate(() => window.__quorvix.recording()), 'base64');
+  const samples = new Int16Array(bytes.buffer, bytes.byteOffset, bytes.length / 2);
   // Loud 50 ms windows, counted over the recording: the fanfare lasts about four seconds.
   const span = 2205 * 2;
   let loud = 0;

@@ -7,7 +7,7 @@
 // Each frame starts with one clear, which numbers it; frames asked for in window.__quorvix.wanted
 // are read back just before the next one starts, so exactly as shown.
 //
-// Keys: a key named in window.__quorvix.holdFromStart is pressed (and held) the moment the game
+// Keys: an arrow key named in window.__quorvix.holdFromStart is pressed (and held) the moment the game
 // creates its renderer, so that its first frame already sees it, as natively the harness's shim
 // holds a key from the start.
 //
@@ -24,9 +24,17 @@
     holdFromStart: null,
     captured: new Map(),
     gl: null,
-    audio: { rate: 0, left: [], right: [], blocks: [] },
+    audio: { left: [], right: [], blocks: [] },
   };
   window.__quorvix = watch;
+
+  function toBase64(bytes) {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
+  }
 
   // The drawing buffer, or its leftmost WIDTH columns, as a binary PPM (top row first),
   // base64-encoded for the trip to Node.
@@ -48,11 +56,7 @@
         ppm[out++] = rgba[at + 2];
       }
     }
-    let text = '';
-    for (let i = 0; i < ppm.length; i += 0x8000) {
-      text += String.fromCharCode.apply(null, ppm.subarray(i, i + 0x8000));
-    }
-    return btoa(text);
+    return toBase64(ppm);
   }
   watch.readFrame = (width) => (watch.gl ? readFrame(width) : null);
 
@@ -65,7 +69,8 @@
     if (gl && !watch.gl) {
       watch.gl = gl;
       if (watch.holdFromStart) {
-        const [key, keyCode] = watch.holdFromStart;
+        const key = watch.holdFromStart;
+        const keyCode = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40 }[key];
         window.dispatchEvent(new KeyboardEvent('keydown', { key, code: key, keyCode, which: keyCode, bubbles: true }));
       }
       const clear = gl.clear;
@@ -86,7 +91,6 @@
     class WatchedAudioContext extends BaseAudioContext {
       constructor(options) {
         super({ sampleRate: 44100, ...options });
-        watch.audio.rate = this.sampleRate;
         watch.audio.context = this;
       }
     }
@@ -97,7 +101,7 @@
   function record(buffer) {
     const left = buffer.getChannelData(0);
     const right = buffer.numberOfChannels > 1 ? buffer.getChannelData(1) : left;
-    watch.audio.blocks.push({ frames: watch.frames, at: performance.now(), length: left.length });
+    watch.audio.blocks.push({ frames: watch.frames, length: left.length });
     watch.audio.left.push(Float32Array.from(left));
     watch.audio.right.push(Float32Array.from(right));
   }
@@ -116,12 +120,7 @@
         at += 4;
       }
     });
-    const bytes = new Uint8Array(out.buffer);
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000) {
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    }
-    return btoa(text);
+    return toBase64(new Uint8Array(out.buffer));
   };
 
   if (window.ScriptProcessorNode) {
