@@ -5,30 +5,6 @@
 # file that cannot be created); window and renderer failures are injected by the capture shim.
 . "$(dirname "$0")/../harness/harness.sh" "$@"
 
-# expect_failure PREFIX [TEXT]: the game's whole stdout must be PREFIX followed by SDL's error text
-# (exactly TEXT when given, otherwise anything non-empty), then "Failed to initialize!", and it
-# must have ended by itself with status 1 within 5 s.
-expect_failure() {
-    local prefix=$1 text=${2:-}
-    if wait_game_exit 5; then
-        [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1 (>= 128 means a signal)"
-    else
-        problem "still running 5 s after start"
-        stop_game_expect 3
-    fi
-    if [ -n "$text" ]; then
-        expect_stdout "$prefix$text" "Failed to initialize!"
-        return
-    fi
-    mapfile -t lines <"$GAME_RUN/stdout"
-    [ ${#lines[@]} -eq 2 ] || problem "expected 2 lines of output, got ${#lines[@]}"
-    case ${lines[0]:-} in
-    "$prefix"?*) ;;
-    *) problem "first line is not \"$prefix<error text>\"" ;;
-    esac
-    [ "${lines[1]:-}" = "Failed to initialize!" ] || problem "second line is \"${lines[1]:-}\""
-}
-
 # A display number with no X server behind it (and no socket or lock file for one).
 free_display() {
     local n
@@ -42,15 +18,14 @@ free_display() {
     done
     return 1
 }
+require_tools xdpyinfo
 
 case_begin "no X server: the SDL_Init line, \"Failed to initialize!\", status 1"
-nodisplay=$(free_display) || {
-    echo "$E2E_NAME: no free display number found" >&2
-    exit 2
-}
+nodisplay=$(free_display) || abort "no free display number found"
 make_workdir no-video
 start_game "$WORKDIR" SDL_VIDEODRIVER=x11 DISPLAY="$nodisplay"
-expect_failure "SDL could not initialize! SDL Error: "
+expect_failed_start 5
+expect_error_lines "SDL could not initialize! SDL Error: " "Failed to initialize!"
 case_end || game_output
 
 # Unreachable display and no driver named: SDL would fall back to a driver that shows nothing and
@@ -58,22 +33,17 @@ case_end || game_output
 case_begin "no X server, no video driver named: refused, \"Failed to initialize!\", status 1"
 make_workdir unseen
 start_game "$WORKDIR" SDL_VIDEODRIVER= DISPLAY="$nodisplay"
-expect_failure "SDL could not initialize! SDL Error: " \
-    "No display could be opened (check DISPLAY or WAYLAND_DISPLAY); SDL_VIDEODRIVER=offscreen runs the game without one"
+expect_failed_start 5 \
+    "SDL could not initialize! SDL Error: No display could be opened (check DISPLAY or WAYLAND_DISPLAY); SDL_VIDEODRIVER=offscreen runs the game without one" \
+    "Failed to initialize!"
 case_end || game_output
 
 case_begin "the offscreen driver named by the user: plays without a display, SIGTERM gives 0"
 make_workdir offscreen
 start_game "$WORKDIR" SDL_VIDEODRIVER=offscreen DISPLAY="$nodisplay"
 sleep 2
-if game_running; then
-    stop_game_expect 5 || problem "still running 5 s after SIGTERM"
-    [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM, expected 0"
-else
-    wait_game_exit 1
-    problem "ended by itself with status $GAME_RC"
-fi
-[ -s "$GAME_RUN/stdout" ] && problem "printed: $(cat "$GAME_RUN/stdout")"
+expect_clean_close 5
+expect_stdout
 case_end || game_output
 
 start_xvfb
@@ -81,7 +51,8 @@ start_xvfb
 case_begin "audio device cannot open: the SDL_mixer line, \"Failed to initialize!\", status 1"
 make_workdir no-audio
 start_game "$WORKDIR" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$H_TMP/no-such-dir/out.raw"
-expect_failure "SDL_mixer could not initialize! SDL_mixer Error: "
+expect_failed_start 5
+expect_error_lines "SDL_mixer could not initialize! SDL_mixer Error: " "Failed to initialize!"
 case_end || game_output
 
 # Injected failures: the shim makes the call fail with the text "injected failure".
@@ -92,7 +63,7 @@ for row in "SDL_CreateWindow:Window could not be created! SDL Error: " \
     make_workdir "fail-$call"
     shim_env "$WORKDIR"
     start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_FAIL_CALL="$call"
-    expect_failure "${row#*:}" "injected failure"
+    expect_failed_start 5 "${row#*:}injected failure" "Failed to initialize!"
     [ -e "$WORKDIR/frame1.ppm" ] && problem "a frame was shown"
     case_end || game_output
 done

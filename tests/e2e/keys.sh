@@ -9,11 +9,7 @@
 # 3.5 s, long enough for the whole sequence (about 2.5 s).
 . "$(dirname "$0")/../harness/harness.sh" "$@"
 
-if ! command -v import >/dev/null; then
-    echo "SKIP: $E2E_NAME: ImageMagick's import is not installed"
-    exit $E2E_SKIP
-fi
-
+require_tools import
 start_xvfb
 make_workdir play
 shim_env "$WORKDIR"
@@ -50,10 +46,7 @@ capture() {
 case_begin "the window appears and the paddle starts upright at mid-height (x 24..56, y 236..364)"
 # Once the first frame has been drawn (the shim writes it just before it is shown) the window is
 # the one the game keeps.
-deadline=$(($(now_ms) + 10000))
-until [ -e "$WORKDIR/frame1.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
-    sleep 0.02
-done
+wait_until --game 10 test -e "$WORKDIR/frame1.ppm"
 if ! wait_for_window 10; then
     problem "no window appeared"
     case_end
@@ -67,16 +60,12 @@ capture start
 case_end
 
 # Wait for the first point (the ball crossing the left edge, about 1.7 s in).
-deadline=$(($(now_ms) + 10000))
-until grep -q '^effect snd02 ' "$WORKDIR/sounds.log" 2>/dev/null || ! game_running ||
-    [ "$(now_ms)" -gt "$deadline" ]; do
-    sleep 0.02
-done
+first_point=(grep -qs '^effect snd02 ' "$WORKDIR/sounds.log")
+wait_until --game 10 "${first_point[@]}"
 point_ms=$(now_ms)
 
 case_begin "holding Up for 1 s moves the paddle up"
-grep -q '^effect snd02 ' "$WORKDIR/sounds.log" 2>/dev/null ||
-    problem "the first point never came, so the ball's whereabouts are unknown"
+"${first_point[@]}" || problem "the first point never came, so the ball's whereabouts are unknown"
 hold_key Up 1
 capture up
 top_y=$(cut -d, -f2 <<<"$BBOX")
@@ -106,11 +95,7 @@ echo "    (sequence took $(($(now_ms) - point_ms)) ms from the first point)"
 case_end
 
 case_begin "the game closes with status 0"
-if stop_game_expect 3; then
-    [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
-else
-    problem "still running 3 s after SIGTERM"
-fi
+expect_clean_close 3
 case_end || game_output
 
 finish

@@ -12,19 +12,16 @@ effect_missing() {
     echo "Failed to load snd0$1 sound effect! SDL_mixer Error: Mix_LoadWAV_RW with NULL src"
 }
 
-# run_broken NAME SETUP: starts the game in a fresh directory after running the shell command
-# SETUP there, and waits for it to give up. Problems are added to the current case.
+# run_broken NAME SETUP [LINE...]: starts the game in a fresh directory after running the shell
+# command SETUP there, and expects it to give up within 5 s with status 1 (and print exactly
+# LINEs, when given) with no frame shown, no sound played and no window left.
 run_broken() {
     make_workdir "$1"
     (cd "$WORKDIR" && eval "$2")
+    shift 2
     shim_env "$WORKDIR"
     start_game "$WORKDIR" "${SHIM_ENV[@]}" "${EXIT_CRASH_ENV[@]}"
-    if wait_game_exit 5; then
-        [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1"
-    else
-        problem "still running 5 s after start"
-        stop_game_expect 3
-    fi
+    expect_failed_start 5 "$@"
     # The preloaded shim would have written frame 1 and logged any sound.
     [ -e "$WORKDIR/frame1.ppm" ] && problem "a frame was shown"
     [ -s "$WORKDIR/sounds.log" ] && problem "sounds were played: $(tr '\n' ';' <"$WORKDIR/sounds.log")"
@@ -41,36 +38,19 @@ declare -A MISSING_LINE=(
 )
 for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
     case_begin "res/$file missing: its line, \"Failed to load media!\", status 1, no frame"
-    run_broken "missing-$file" "rm res/$file"
-    expect_stdout "${MISSING_LINE[$file]}" "Failed to load media!"
+    run_broken "missing-$file" "rm res/$file" "${MISSING_LINE[$file]}" "Failed to load media!"
     case_end || game_output
 done
 
 case_begin "all four files missing: four lines in load order, then \"Failed to load media!\""
-run_broken missing-all "rm res/*"
-expect_stdout "$MUSIC_MISSING" "$(effect_missing 0)" "$(effect_missing 1)" "$(effect_missing 2)" \
-    "Failed to load media!"
+run_broken missing-all "rm res/*" "$MUSIC_MISSING" "$(effect_missing 0)" "$(effect_missing 1)" \
+    "$(effect_missing 2)" "Failed to load media!"
 case_end || game_output
 
 case_begin "two effects missing (snd00, snd02): only their lines, in order"
-run_broken missing-two "rm res/snd00.wav res/snd02.wav"
-expect_stdout "$(effect_missing 0)" "$(effect_missing 2)" "Failed to load media!"
+run_broken missing-two "rm res/snd00.wav res/snd02.wav" \
+    "$(effect_missing 0)" "$(effect_missing 2)" "Failed to load media!"
 case_end || game_output
-
-# expect_one_failure N: the whole output is one "snd0N" line with an error text, then
-# "Failed to load media!".
-expect_one_failure() {
-    local prefix=$1 lines
-    mapfile -t lines <"$GAME_RUN/stdout"
-    if [ ${#lines[@]} -ne 2 ]; then
-        problem "expected 2 lines of output, got ${#lines[@]}"
-    fi
-    case ${lines[0]:-} in
-    "$prefix"?*) ;;
-    *) problem "first line is not \"$prefix<error text>\"" ;;
-    esac
-    [ "${lines[1]:-}" = "Failed to load media!" ] || problem "second line is \"${lines[1]:-}\""
-}
 
 # A damaged effect: the message text is SDL's own, but the line is the game's.
 for n in 0 1 2; do
@@ -80,7 +60,8 @@ for n in 0 1 2; do
         what=${damage%%:*}
         case_begin "$file $what: one snd0$n line, \"Failed to load media!\", status 1"
         run_broken "bad-snd0$n-${what// /-}" "${damage#*:}"
-        expect_one_failure "Failed to load snd0$n sound effect! SDL_mixer Error: "
+        expect_error_lines "Failed to load snd0$n sound effect! SDL_mixer Error: " \
+            "Failed to load media!"
         case_end || game_output
     done
 done
@@ -91,14 +72,14 @@ for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
     for kind in directory fifo; do
         case_begin "res/$file is a $kind: its line, \"Failed to load media!\", status 1"
         make=$([ $kind = directory ] && echo "mkdir" || echo "mkfifo")
-        run_broken "$kind-$file" "rm res/$file && $make res/$file"
         if [ $file = mus00.mid ]; then
-            expect_stdout "Failed to load music 00! SDL_mixer Error: 'res/$file' is not a regular file" \
-                "Failed to load media!"
+            what="music 00"
         else
-            expect_stdout "Failed to load snd${file:3:2} sound effect! SDL_mixer Error: 'res/$file' is not a regular file" \
-                "Failed to load media!"
+            what="snd${file:3:2} sound effect"
         fi
+        run_broken "$kind-$file" "rm res/$file && $make res/$file" \
+            "Failed to load $what! SDL_mixer Error: 'res/$file' is not a regular file" \
+            "Failed to load media!"
         case_end || game_output
     done
 done
@@ -106,25 +87,21 @@ done
 # An unreadable file. Root reads any file, so as root the game runs as the unprivileged user
 # "nobody" for this case.
 case_begin "res/snd02.wav unreadable (mode 000): its line, \"Failed to load media!\", status 1"
+real_game=$GAME
+setup="chmod 000 res/snd02.wav"
 if [ "$(id -u)" = 0 ]; then
-    if ! id nobody >/dev/null 2>&1 || ! command -v setpriv >/dev/null; then
-        echo "SKIP: unreadable file: needs setpriv and a user \"nobody\" to drop root"
-    else
-        REAL_GAME=$GAME
-        GAME=$H_TMP/as-nobody
-        printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups "%s"\n' \
-            "$REAL_GAME" >"$GAME"
-        chmod 755 "$GAME" "$H_TMP"
-        run_broken unreadable "chmod 755 . res && chmod 000 res/snd02.wav"
-        GAME=$REAL_GAME
-        expect_one_failure "Failed to load snd02 sound effect! SDL_mixer Error: "
-        case_end || game_output
-    fi
-else
-    run_broken unreadable "chmod 000 res/snd02.wav"
-    expect_one_failure "Failed to load snd02 sound effect! SDL_mixer Error: "
-    case_end || game_output
+    require_tools setpriv
+    id nobody >/dev/null 2>&1 || abort "no user \"nobody\" to run the game as, not as root"
+    GAME=$H_TMP/as-nobody
+    printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups "%s"\n' \
+        "$real_game" >"$GAME"
+    chmod 755 "$GAME" "$H_TMP"
+    setup="chmod 755 . res && $setup"
 fi
+run_broken unreadable "$setup"
+GAME=$real_game
+expect_error_lines "Failed to load snd02 sound effect! SDL_mixer Error: " "Failed to load media!"
+case_end || game_output
 
 case_begin "res/mus00.mid full of garbage: the game still starts and closes with status 0"
 make_workdir bad-music
@@ -132,24 +109,13 @@ head -c 4096 /dev/urandom >"$WORKDIR/res/mus00.mid"
 shim_env "$WORKDIR"
 start_game "$WORKDIR" "${SHIM_ENV[@]}"
 if wait_for_window 10; then
-    deadline=$(($(now_ms) + 5000))
-    until [ -e "$WORKDIR/frame1.ppm" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
-        sleep 0.05
-    done
-    [ -e "$WORKDIR/frame1.ppm" ] || problem "no frame was shown"
+    wait_until --game 5 test -e "$WORKDIR/frame1.ppm" || problem "no frame was shown"
     sleep 0.5
-    game_running || problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
 else
     problem "no window appeared"
 fi
-if game_running; then
-    if stop_game_expect 3; then
-        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
-    else
-        problem "still running 3 s after SIGTERM"
-    fi
-fi
-[ -s "$GAME_RUN/stdout" ] && problem "unexpected output on stdout"
+expect_clean_close 3
+expect_stdout
 case_end || game_output
 
 finish

@@ -7,18 +7,6 @@
 
 start_xvfb
 
-# wait_for_sound DIR PATTERN SECONDS: waits until the shim's sound log holds a line matching
-# PATTERN (grep -E); prints that line.
-wait_for_sound() {
-    local deadline=$(($(now_ms) + $3 * 1000))
-    until grep -m1 -E "$2" "$1/sounds.log" 2>/dev/null; do
-        if ! game_running || [ "$(now_ms)" -gt "$deadline" ]; then
-            return 1
-        fi
-        sleep 0.01
-    done
-}
-
 # quit_during_pause NAME PATTERN WAIT_S PAUSE_MS [VAR=value...]: starts the game, waits for the
 # sound that starts the paused frame, asks it to quit at once and checks how it ends.
 quit_during_pause() {
@@ -27,18 +15,14 @@ quit_during_pause() {
     make_workdir "$name"
     shim_env "$WORKDIR"
     start_game "$WORKDIR" "${SHIM_ENV[@]}" "$@"
-    if ! line=$(wait_for_sound "$WORKDIR" "$pattern" "$wait_s"); then
+    if ! line=$(wait_until --game "$wait_s" grep -s -m1 -E "$pattern" "$WORKDIR/sounds.log"); then
         problem "no sound matching \"$pattern\" within $wait_s s"
-        stop_game_expect 3
+        stop_game 3
         return 0
     fi
     asked=$(now_ms)
-    if ! stop_game_expect $((pause_ms / 1000 + 5)); then
-        problem "still running $((pause_ms / 1000 + 5)) s after the quit request"
-        return 0
-    fi
+    expect_clean_close $((pause_ms / 1000 + 5)) || return 0
     took=$(($(now_ms) - asked))
-    [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC, expected 0"
     # The request comes a few milliseconds into the scoring frame; the frame, its pacing and the
     # pause must pass first, and then one event drain ends the game.
     [ "$took" -ge $((pause_ms - 200)) ] || problem "exited after $took ms, before the $pause_ms ms pause was over"

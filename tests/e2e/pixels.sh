@@ -11,50 +11,33 @@
 FRAMES=(1 60 82)
 SHAPES_DIR=$(dirname "$0")/frames
 
-# wait_for_capture FILE: waits (15 s at most) until the shim has written FILE or the game ended.
-wait_for_capture() {
-    local deadline=$(($(now_ms) + 15000))
-    until [ -e "$1" ] || ! game_running || [ "$(now_ms)" -gt "$deadline" ]; do
-        sleep 0.05
-    done
-}
-
 # check_capture FILE SHAPES: every difference check_frame reports is a problem of the case.
 check_capture() {
-    local report line
+    local report
     if [ ! -e "$1" ]; then
         problem "not captured"
     elif ! report=$("$TOOLS/check_frame" "$1" "$SHAPES_DIR/$2" 2>&1); then
-        while IFS= read -r line; do
-            problem "$line"
-        done <<<"$report"
+        problems <<<"$report"
     fi
 }
 
+[ -z "$OUT" ] || require_tools convert
 start_xvfb
 make_workdir play
+play=$WORKDIR
 shim_env "$WORKDIR"
 SHIM_ENV+=(QUORVIX_CAPTURE_FRAMES="${FRAMES[*]}")
 start_game "$WORKDIR" "${SHIM_ENV[@]}"
 
 case_begin "frames ${FRAMES[*]} are captured and the game then closes with status 0"
 last=$WORKDIR/frame${FRAMES[-1]}.ppm
-wait_for_capture "$last"
-[ -e "$last" ] || problem "frame ${FRAMES[-1]} was not captured"
-if game_running; then
-    if stop_game_expect 3; then
-        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
-    else
-        problem "still running 3 s after SIGTERM"
-    fi
-else
-    problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
-fi
+wait_until --game 15 test -e "$last" || problem "frame ${FRAMES[-1]} was not captured"
+expect_clean_close 3
 case_end || game_output
 
 for frame in "${FRAMES[@]}"; do
     case_begin "frame $frame: every pixel black or white, white exactly as in frame$frame.shapes"
-    check_capture "$WORKDIR/frame$frame.ppm" "frame$frame.shapes"
+    check_capture "$play/frame$frame.ppm" "frame$frame.shapes"
     case_end
 done
 
@@ -64,19 +47,18 @@ for held in right:79 left:80; do
     shim_env "$WORKDIR"
     start_game "$WORKDIR" "${SHIM_ENV[@]}" QUORVIX_CAPTURE_FRAMES=2 QUORVIX_HOLD_KEYS="${held#*:}"
     case_begin "frame 2 with ${held%:*} held: exactly as in frame2-${held%:*}.shapes"
-    wait_for_capture "$WORKDIR/frame2.ppm"
+    wait_until --game 15 test -e "$WORKDIR/frame2.ppm"
     check_capture "$WORKDIR/frame2.ppm" "frame2-${held%:*}.shapes"
-    stop_game_expect 3 || problem "still running 3 s after SIGTERM"
+    expect_clean_close 3
     case_end || game_output
 done
 
-if [ -n "$OUT" ] && [ -e "$WORKDIR/frame1.ppm" ]; then
-    if command -v convert >/dev/null && convert "$WORKDIR/frame1.ppm" "png:$OUT.part" &&
-        mv "$OUT.part" "$OUT"; then
-        echo "$E2E_NAME: frame 1 saved as $OUT"
-    else
-        echo "$E2E_NAME: could not save frame 1 as $OUT"
+if [ -n "$OUT" ]; then
+    case_begin "frame 1 saved as $OUT"
+    if ! err=$(convert "$play/frame1.ppm" "png:$OUT.part" 2>&1 && mv "$OUT.part" "$OUT"); then
+        problem "not saved: $err"
     fi
+    case_end
 fi
 
 finish

@@ -18,22 +18,10 @@ log=$WORKDIR/sounds.log
 case_begin "the game plays until the wall sound, then closes with status 0"
 wait_for_window 10 || problem "no window appeared"
 # Play until the wall sound has started (the shim logs it), then long enough to record it whole.
-deadline=$(($(now_ms) + 12000))
-until grep -q '^effect snd00 ' "$log" 2>/dev/null || ! game_running ||
-    [ "$(now_ms)" -gt "$deadline" ]; do
-    sleep 0.05
-done
-grep -q '^effect snd00 ' "$log" 2>/dev/null || problem "no wall sound was started within 12 s"
+wait_until --game 12 grep -qs '^effect snd00 ' "$log" ||
+    problem "no wall sound was started within 12 s"
 sleep 0.6
-if game_running; then
-    if stop_game_expect 3; then
-        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM"
-    else
-        problem "still running 3 s after SIGTERM"
-    fi
-else
-    problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
-fi
+expect_clean_close 3
 [ -s "$recording" ] || problem "nothing was recorded"
 case_end || {
     game_output

@@ -1,15 +1,24 @@
-# The one harness for running the real program: every end-to-end test, the package checks, the
-# memory check and the benchmark source this file with their own arguments:
+# The one harness for the tests of the real program and of its package: every end-to-end test, the
+# package checks, the memory check and the benchmark source this file:
 #
 #   . tests/harness/harness.sh [--game PATH] [--res DIR] [--shim PATH] [--tools DIR] [--out PATH]
 #
 # --game: the game binary; --res: the media copied into each working directory; --shim: the
 # preloaded library that captures frames, logs sounds, injects failures, holds keys and times
-# presents (shim.c); --tools: the tests' helper programs; --out: an artefact to write.
+# presents (shim.c); --tools: the tests' helper programs; --out: an artefact to write. A script
+# with positional arguments of its own reads them first and sources this after `set --`.
 #
-# It gives a scratch directory (H_TMP) and, in order of use: start_xvfb, make_workdir,
-# start_game, wait_for_window, focus_window / hold_key, capture_window, stop_game_expect; and for
-# reporting, case_begin / problem / case_end / finish.
+# What it gives, roughly in order of use (each is described where it is defined):
+#   require_tools TOOL...                  a missing tool fails the script, by name
+#   H_TMP                                  the scratch directory
+#   start_xvfb                             a private X server
+#   make_workdir NAME                      a working directory holding a copy of the media
+#   start_game DIR [VAR=value]... [-- COMMAND...]
+#   wait_until [--game] SECONDS COMMAND... the one waiting loop
+#   wait_for_window, focus_window, hold_key, capture_window, shim_env, report_field
+#   expect_running, stop_game, expect_clean_close SECONDS, expect_failed_start SECONDS [LINE...],
+#   expect_stdout [LINE...], expect_error_lines PREFIX LAST
+#   case_begin TITLE, problem TEXT, problems, case_end, finish, game_output, quote
 #
 # Every process started through it (the private X server, each game) is stopped when the script
 # exits, whatever the reason, and the scratch directory is removed (kept when QUORVIX_E2E_KEEP=1,
@@ -17,15 +26,20 @@
 
 set -u
 
-E2E_NAME=$(basename "$0" .sh)
-E2E_FAILED_CASES=0
-E2E_CASES=0
-E2E_RUNS=0
-E2E_XVFB_PID=
-E2E_GAME_RUNS=()
-E2E_CASE=
-E2E_PROBLEMS=()
-HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+H_NAME=$(basename "$0" .sh)
+H_FAILED_CASES=0
+H_CASES=0
+H_RUNS=0
+H_XVFB_PID=
+H_GAME_RUNS=()
+H_CASE=
+H_PROBLEMS=()
+
+# abort MESSAGE: the script cannot go on (a broken set-up, not a finding about the game).
+abort() {
+    echo "FAIL: $H_NAME: $*" >&2
+    exit 2
+}
 
 GAME=
 RES=
@@ -39,10 +53,7 @@ while [ $# -gt 0 ]; do
     --shim) SHIM=$2 ;;
     --tools) TOOLS=$2 ;;
     --out) OUT=$2 ;;
-    *)
-        echo "$E2E_NAME: unknown argument $1" >&2
-        exit 2
-        ;;
+    *) abort "unknown argument $1" ;;
     esac
     shift 2
 done
@@ -53,16 +64,21 @@ for var in GAME RES SHIM TOOLS OUT; do
     fi
 done
 
-# Exit status that CTest reports as "skipped" (the tests set SKIP_RETURN_CODE to it).
-E2E_SKIP=77
-for tool in Xvfb xdotool xwininfo xdpyinfo; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $E2E_NAME: $tool is not installed"
-        exit $E2E_SKIP
-    fi
-done
+# require_tools TOOL...: each TOOL must be on PATH; a missing one fails the script at once, named.
+# Where the README's install step has run nothing is missing, so no test passes or skips quietly
+# for want of a tool (a test is left out only when asked for by name: ctest -E NAME).
+require_tools() {
+    local tool missing=0
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "FAIL: $H_NAME: $tool is not installed (scripts/install-deps --tests installs it)"
+            missing=1
+        fi
+    done
+    [ "$missing" = 0 ] || exit 1
+}
 
-H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$E2E_NAME.XXXXXX") || exit 2
+H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-$H_NAME.XXXXXX") || exit 2
 H_TMP=$(cd -P "$H_TMP" && pwd)
 # Like a desktop session, the game gets a private runtime directory (SDL 3 looks for a Wayland
 # display there before X11, and complains on stderr when the variable is not set). Caches that
@@ -70,41 +86,63 @@ H_TMP=$(cd -P "$H_TMP" && pwd)
 mkdir -m 700 "$H_TMP/runtime" "$H_TMP/cache" || exit 2
 export XDG_RUNTIME_DIR=$H_TMP/runtime XDG_CACHE_HOME=$H_TMP/cache
 
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# wait_until [--game] SECONDS COMMAND...: runs COMMAND every 20 ms until it succeeds, and returns 0
+# then; returns 1 once SECONDS have passed with COMMAND still failing. With --game it also gives up
+# as soon as the game has ended (after one last try of COMMAND, for what it did just before).
+wait_until() {
+    local game=0 deadline
+    if [ "$1" = --game ]; then
+        game=1
+        shift
+    fi
+    deadline=$(($(now_ms) + $1 * 1000))
+    shift
+    until "$@"; do
+        if [ "$(now_ms)" -gt "$deadline" ]; then
+            return 1
+        fi
+        if [ "$game" = 1 ] && ! game_running; then
+            "$@"
+            return
+        fi
+        sleep 0.02
+    done
+}
+
 # --------------------------------------------------------------------------------------------
 # Clean-up
 # --------------------------------------------------------------------------------------------
 
 # Stops a game run that is still going (its rc file is written the moment it ends, so a process
 # id that has since been reused is never signalled): SIGTERM, then SIGKILL after two seconds.
-e2e_stop_run() {
-    local run=$1 pid
+h_stop_run() {
+    local run=$1
     [ -e "$run/rc" ] && return 0
-    pid=$(cat "$run/pid")
-    kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 40); do
-        [ -e "$run/rc" ] && return 0
-        sleep 0.05
-    done
-    kill -KILL "$pid" 2>/dev/null
+    kill -TERM "$(cat "$run/pid")" 2>/dev/null
+    wait_until 2 test -e "$run/rc" || kill -KILL "$(cat "$run/pid")" 2>/dev/null
 }
 
-e2e_cleanup() {
+h_cleanup() {
     local status=$? run
-    for run in "${E2E_GAME_RUNS[@]}"; do
-        e2e_stop_run "$run"
+    for run in "${H_GAME_RUNS[@]}"; do
+        h_stop_run "$run"
     done
-    if [ -n "$E2E_XVFB_PID" ]; then
-        kill -TERM "$E2E_XVFB_PID" 2>/dev/null
+    if [ -n "$H_XVFB_PID" ]; then
+        kill -TERM "$H_XVFB_PID" 2>/dev/null
     fi
     wait 2>/dev/null
     if [ "${QUORVIX_E2E_KEEP:-0}" = 1 ]; then
-        echo "$E2E_NAME: scratch files kept in $H_TMP"
+        echo "$H_NAME: scratch files kept in $H_TMP"
     else
         rm -rf "$H_TMP"
     fi
     exit "$status"
 }
-trap e2e_cleanup EXIT
+trap h_cleanup EXIT
 trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -114,24 +152,34 @@ trap 'exit 143' TERM
 # --------------------------------------------------------------------------------------------
 
 case_begin() {
-    E2E_CASE=$1
-    E2E_PROBLEMS=()
+    H_CASE=$1
+    H_PROBLEMS=()
 }
 
 problem() {
-    E2E_PROBLEMS+=("$*")
+    H_PROBLEMS+=("$*")
+}
+
+# problems: each non-empty line on standard input is a problem of the current case. Feed it with
+# `problems < <(command)` or `problems <<<"$text"`; through a pipe it would run in a subshell and
+# the problems would be lost.
+problems() {
+    local line
+    while IFS= read -r line; do
+        [ -z "$line" ] || problem "$line"
+    done
 }
 
 case_end() {
-    E2E_CASES=$((E2E_CASES + 1))
-    if [ ${#E2E_PROBLEMS[@]} -eq 0 ]; then
-        echo "PASS: $E2E_NAME: $E2E_CASE"
+    H_CASES=$((H_CASES + 1))
+    if [ ${#H_PROBLEMS[@]} -eq 0 ]; then
+        echo "PASS: $H_NAME: $H_CASE"
         return 0
     fi
-    E2E_FAILED_CASES=$((E2E_FAILED_CASES + 1))
-    echo "FAIL: $E2E_NAME: $E2E_CASE"
+    H_FAILED_CASES=$((H_FAILED_CASES + 1))
+    echo "FAIL: $H_NAME: $H_CASE"
     local p
-    for p in "${E2E_PROBLEMS[@]}"; do
+    for p in "${H_PROBLEMS[@]}"; do
         printf '    %s\n' "$p"
     done
     return 1
@@ -139,16 +187,17 @@ case_end() {
 
 # Ends the script: status 0 when every case passed.
 finish() {
-    if [ "$E2E_FAILED_CASES" -ne 0 ]; then
-        echo "$E2E_NAME: $E2E_FAILED_CASES of $E2E_CASES case(s) FAILED"
+    if [ "$H_FAILED_CASES" -ne 0 ]; then
+        echo "$H_NAME: $H_FAILED_CASES of $H_CASES case(s) FAILED"
         exit 1
     fi
-    echo "$E2E_NAME: all $E2E_CASES case(s) passed"
+    echo "$H_NAME: all $H_CASES case(s) passed"
     exit 0
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
+# quote FILE...: shows the files' lines in the log, indented under the case they belong to.
+quote() {
+    sed 's/^/      | /' "$@"
 }
 
 # --------------------------------------------------------------------------------------------
@@ -161,27 +210,22 @@ now_ms() {
 # xdotool search) and refuses a client that connects during the reset, so a game started right
 # after the probe could find no display.
 start_xvfb() {
-    local numfile=$H_TMP/xvfb.display deadline
+    require_tools Xvfb xdotool xwininfo xdpyinfo
+    local numfile=$H_TMP/xvfb.display
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" \
         >"$H_TMP/xvfb.log" 2>&1 &
-    E2E_XVFB_PID=$!
-    deadline=$(($(now_ms) + 15000))
-    until grep -qx '[0-9][0-9]*' "$numfile" 2>/dev/null; do
-        if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null || [ "$(now_ms)" -gt "$deadline" ]; then
-            echo "$E2E_NAME: Xvfb did not start:" >&2
-            cat "$H_TMP/xvfb.log" >&2
-            exit 2
-        fi
-        sleep 0.05
-    done
+    H_XVFB_PID=$!
+    if ! wait_until 15 h_xvfb_numbered "$numfile" || ! kill -0 "$H_XVFB_PID" 2>/dev/null; then
+        cat "$H_TMP/xvfb.log" >&2
+        abort "Xvfb did not start"
+    fi
     export DISPLAY=":$(cat "$numfile")"
-    until xdpyinfo >/dev/null 2>&1; do
-        if [ "$(now_ms)" -gt "$deadline" ]; then
-            echo "$E2E_NAME: Xvfb on $DISPLAY does not answer" >&2
-            exit 2
-        fi
-        sleep 0.05
-    done
+    wait_until 15 xdpyinfo >/dev/null 2>&1 || abort "Xvfb on $DISPLAY does not answer"
+}
+
+# h_xvfb_numbered FILE: Xvfb has written its display number to FILE, or has ended.
+h_xvfb_numbered() {
+    grep -qx '[0-9][0-9]*' "$1" 2>/dev/null || ! kill -0 "$H_XVFB_PID" 2>/dev/null
 }
 
 # --------------------------------------------------------------------------------------------
@@ -199,7 +243,7 @@ make_workdir() {
 # For a sanitizer build of the game: leaks reported in system libraries (D-Bus, Mesa) at exit
 # would replace its exit status and lose its buffered output, which these tests examine, and a
 # preloaded shim would be refused for coming ahead of the sanitizer's runtime. Ignored otherwise.
-E2E_ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
+H_ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
 
 # Start-game arguments that make an exit crash deterministic. Where the mixer loads FluidSynth at
 # run time (Debian 13), FluidSynth's OpenMP worker threads outlive it; with these they spin in the
@@ -213,7 +257,7 @@ EXIT_CRASH_ENV=(OMP_WAIT_POLICY=active)
 # GAME_PID and GAME_RUN, a directory that holds stdout and stderr, and rc (the exit status as the
 # shell reports it, 128 + n for signal n) once the game has ended.
 start_game() {
-    local dir=$1 deadline unset=() settings=() command=("$GAME")
+    local dir=$1 unset=() settings=() command=("$GAME")
     shift
     while [ $# -gt 0 ]; do
         case $1 in
@@ -230,12 +274,12 @@ start_game() {
         esac
         shift
     done
-    E2E_RUNS=$((E2E_RUNS + 1))
-    GAME_RUN=$H_TMP/run$E2E_RUNS
+    H_RUNS=$((H_RUNS + 1))
+    GAME_RUN=$H_TMP/run$H_RUNS
     mkdir -p "$GAME_RUN"
     (
         cd "$dir" || exit 2
-        env "${unset[@]}" SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$E2E_ASAN_OPTIONS" "${settings[@]}" \
+        env "${unset[@]}" SDL_AUDIODRIVER=dummy ASAN_OPTIONS="$H_ASAN_OPTIONS" "${settings[@]}" \
             "${command[@]}" >"$GAME_RUN/stdout" 2>"$GAME_RUN/stderr" &
         echo $! >"$GAME_RUN/pid.part"
         mv "$GAME_RUN/pid.part" "$GAME_RUN/pid"
@@ -243,16 +287,9 @@ start_game() {
         echo $? >"$GAME_RUN/rc.part"
         mv "$GAME_RUN/rc.part" "$GAME_RUN/rc"
     ) &
-    deadline=$(($(now_ms) + 5000))
-    until [ -s "$GAME_RUN/pid" ]; do
-        if [ "$(now_ms)" -gt "$deadline" ]; then
-            echo "$E2E_NAME: the game did not start" >&2
-            exit 2
-        fi
-        sleep 0.01
-    done
+    wait_until 5 test -s "$GAME_RUN/pid" || abort "the game did not start"
     GAME_PID=$(cat "$GAME_RUN/pid")
-    E2E_GAME_RUNS+=("$GAME_RUN")
+    H_GAME_RUNS+=("$GAME_RUN")
 }
 
 game_running() {
@@ -262,60 +299,119 @@ game_running() {
 # wait_game_exit SECONDS: waits for the game to end by itself; sets GAME_RC and returns 0 when
 # it did, returns 1 when it was still running at the deadline.
 wait_game_exit() {
-    local deadline=$(($(now_ms) + $1 * 1000))
-    while game_running; do
-        if [ "$(now_ms)" -gt "$deadline" ]; then
-            return 1
-        fi
-        sleep 0.02
-    done
+    wait_until "$1" test -e "$GAME_RUN/rc" || return 1
     GAME_RC=$(cat "$GAME_RUN/rc")
-    return 0
-}
-
-# stop_game_expect SECONDS: sends SIGTERM (SDL turns it into its quit event) and waits for the
-# game to end; sets GAME_RC and returns 0 when it ended in time, otherwise kills it and returns 1.
-stop_game_expect() {
-    GAME_RC=
-    kill -TERM "$GAME_PID" 2>/dev/null
-    if wait_game_exit "$1"; then
-        return 0
-    fi
-    kill -KILL "$GAME_PID" 2>/dev/null
-    wait_game_exit 5
-    return 1
 }
 
 # wait_for_window SECONDS: waits until the game shows a window titled exactly "Quorvix"; sets
 # WID. Returns 1 at the deadline or as soon as the game ends without one.
+wait_for_window() {
+    H_SEEN_WID=
+    wait_until --game "$1" h_window_settled && return 0
+    WID=
+    return 1
+}
+
 # SDL may replace the window it first maps when the renderer asks for another kind of window (an
 # OpenGL one), so a window only counts once it is viewable and still the newest one after a
-# short while.
-wait_for_window() {
-    local deadline=$(($(now_ms) + $1 * 1000)) seen=
-    WID=
-    while :; do
-        WID=$(xdotool search --onlyvisible --name '^Quorvix$' 2>/dev/null | tail -n 1)
-        if [ -n "$WID" ] && xwininfo -id "$WID" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-            if [ "$WID" = "$seen" ]; then
-                return 0
-            fi
-            seen=$WID
-            sleep 0.3
-            continue
-        fi
-        seen=
-        if ! game_running || [ "$(now_ms)" -gt "$deadline" ]; then
-            WID=
-            return 1
-        fi
-        sleep 0.05
-    done
+# short while: this sets WID and succeeds when it is the one the previous call saw 0.3 s earlier.
+h_window_settled() {
+    WID=$(xdotool search --onlyvisible --name '^Quorvix$' 2>/dev/null | tail -n 1)
+    if [ -z "$WID" ] || ! xwininfo -id "$WID" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+        H_SEEN_WID=
+        return 1
+    fi
+    [ "$WID" = "$H_SEEN_WID" ] && return 0
+    H_SEEN_WID=$WID
+    sleep 0.3
+    return 1
 }
 
 # window_size WID: prints "WIDTHxHEIGHT" of the window's client area.
 window_size() {
     xwininfo -id "$1" | awk '/^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 } END { print w "x" h }'
+}
+
+# --------------------------------------------------------------------------------------------
+# How the game ends, and what it printed (each adds its findings as problems of the current case)
+# --------------------------------------------------------------------------------------------
+
+# expect_running: the game has not ended by itself; returns 1 when it has.
+expect_running() {
+    game_running && return 0
+    problem "the game ended by itself with status $(cat "$GAME_RUN/rc")"
+    return 1
+}
+
+# stop_game SECONDS: sends SIGTERM (SDL turns it into its quit event) and waits for the game to
+# end; sets GAME_RC and returns 0 when it ended within SECONDS. Otherwise that is a problem, the
+# game is killed and 1 returned.
+stop_game() {
+    GAME_RC=
+    kill -TERM "$GAME_PID" 2>/dev/null
+    wait_game_exit "$1" && return 0
+    problem "still running $1 s after SIGTERM"
+    kill -KILL "$GAME_PID" 2>/dev/null
+    wait_game_exit 5
+    return 1
+}
+
+# expect_clean_close SECONDS: the game, still running, closes on SIGTERM within SECONDS with
+# status 0. Returns 0 when it did.
+expect_clean_close() {
+    expect_running && stop_game "$1" || return 1
+    [ "$GAME_RC" = 0 ] && return 0
+    problem "exit status $GAME_RC after SIGTERM, expected 0 (>= 128 means a signal)"
+    return 1
+}
+
+# expect_failed_start SECONDS [LINE...]: the game gives up by itself within SECONDS with status 1
+# (it could not start, or load its media); with LINEs its whole stdout is exactly these lines. A
+# game still running is stopped.
+expect_failed_start() {
+    local seconds=$1
+    shift
+    if wait_game_exit "$seconds"; then
+        [ "$GAME_RC" = 1 ] || problem "exit status $GAME_RC, expected 1 (>= 128 means a signal)"
+    else
+        problem "still running $seconds s after start"
+        stop_game 3
+    fi
+    [ $# -eq 0 ] || expect_stdout "$@"
+}
+
+# expect_stdout [LINE...]: the game's whole stdout is exactly these lines (nothing, with none).
+expect_stdout() {
+    local expected=$GAME_RUN/expected
+    if [ $# -gt 0 ]; then
+        printf '%s\n' "$@"
+    fi >"$expected"
+    if ! cmp -s "$expected" "$GAME_RUN/stdout"; then
+        problem "stdout differs from the expected lines:"
+        problems < <(diff -u --label expected --label actual "$expected" "$GAME_RUN/stdout" |
+            sed 's/^/  /')
+    fi
+}
+
+# expect_error_lines PREFIX LAST: the game's whole stdout is two lines: PREFIX followed by a
+# library's error text (any, but not none), then LAST.
+expect_error_lines() {
+    local lines
+    mapfile -t lines <"$GAME_RUN/stdout"
+    [ ${#lines[@]} -eq 2 ] || problem "expected 2 lines of output, got ${#lines[@]}"
+    case ${lines[0]:-} in
+    "$1"?*) ;;
+    *) problem "first line is not \"$1<error text>\"" ;;
+    esac
+    [ "${lines[1]:-}" = "$2" ] || problem "second line is \"${lines[1]:-}\", expected \"$2\""
+}
+
+# The game's output, for the report of a failed case.
+game_output() {
+    echo "    stdout:"
+    quote "$GAME_RUN/stdout"
+    echo "    stderr:"
+    quote "$GAME_RUN/stderr" | tail -n 20
 }
 
 # --------------------------------------------------------------------------------------------
@@ -335,7 +431,8 @@ hold_key() {
     xdotool keyup "$1"
 }
 
-# capture_window FILE: the window's pixels as the X server shows them, as a binary PPM.
+# capture_window FILE: the window's pixels as the X server shows them, as a binary PPM
+# (ImageMagick's import: require_tools import).
 capture_window() {
     import -window "$WID" -depth 8 "ppm:$1"
 }
@@ -344,10 +441,7 @@ capture_window() {
 # (as it is about to be shown) to DIR/frame1.ppm, logging sound starts to DIR/sounds.log and
 # writing the count and timing of presented frames to DIR/report at exit (see shim.c).
 shim_env() {
-    if [ ! -f "$SHIM" ]; then
-        echo "$E2E_NAME: needs --shim (the preloaded shim library)" >&2
-        exit 2
-    fi
+    [ -f "$SHIM" ] || abort "needs --shim (the preloaded shim library)"
     SHIM_ENV=(LD_PRELOAD="$SHIM" QUORVIX_CAPTURE_FRAMES=1 QUORVIX_CAPTURE_FILE="$1/frame%d.ppm"
         QUORVIX_SOUND_LOG="$1/sounds.log" QUORVIX_REPORT_FILE="$1/report")
 }
@@ -355,24 +449,4 @@ shim_env() {
 # report_field DIR NAME: a value from the shim's report.
 report_field() {
     awk -v k="$2" '$1 == k { print $2 }' "$1/report" 2>/dev/null
-}
-
-# The game's output, for the report of a failed case.
-game_output() {
-    echo "stdout:"
-    sed 's/^/      | /' "$GAME_RUN/stdout"
-    echo "stderr:"
-    sed 's/^/      | /' "$GAME_RUN/stderr" | tail -n 20
-}
-
-# expect_stdout LINE...: the game's whole stdout must be exactly these lines.
-expect_stdout() {
-    local expected=$GAME_RUN/expected
-    printf '%s\n' "$@" >"$expected"
-    if ! cmp -s "$expected" "$GAME_RUN/stdout"; then
-        problem "stdout differs from the expected lines:"
-        while IFS= read -r line; do
-            problem "  $line"
-        done < <(diff -u --label expected --label actual "$expected" "$GAME_RUN/stdout")
-    fi
 }

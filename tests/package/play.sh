@@ -22,11 +22,7 @@ play_installed() {
     [ "$exe" = "$game" ] || problem "the process started runs $exe, not $game"
     wd=$(readlink "/proc/$GAME_PID/cwd")
     [ "$wd" = "$data" ] || problem "the game runs in $wd, not in $data"
-    if stop_game_expect 5; then
-        [ "$GAME_RC" = 0 ] || problem "exit status $GAME_RC after SIGTERM (0 expected)"
-    else
-        problem "still running 5 s after SIGTERM"
-    fi
+    expect_clean_close 5
 }
 
 # play_menu_entry: play_installed for the game installed in /usr, started the way a desktop starts
