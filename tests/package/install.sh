@@ -3,8 +3,9 @@
 # and the installed launcher starts the game from any working directory, through a symbolic
 # link found on PATH (as a menu entry's Exec=quorvix would), and after the whole tree has moved.
 #
-# Usage: install.sh CMAKE BUILD_DIR
-cmake=$1 build=$2
+# Usage: install.sh CMAKE BUILD_DIR EXPECTED_FILES
+# (EXPECTED_FILES: "MODE PATH" lines relative to the prefix, sorted, as find -printf '%m %P' gives)
+cmake=$1 build=$2 expected=$3
 here=$(cd "$(dirname "$0")" && pwd)
 set -- # the harness takes no arguments here
 . "$here/../harness/harness.sh"
@@ -15,9 +16,9 @@ prefix=$H_TMP/prefix
 case_begin "cmake --install gives exactly the expected files and modes"
 if "$cmake" --install "$build" --prefix "$prefix" >"$H_TMP/install.log" 2>&1; then
     (cd "$prefix" && find . ! -type d -printf '%m %P\n' | LC_ALL=C sort) >"$H_TMP/actual"
-    problems < <(diff -u --label expected --label installed "$here/installed-files" "$H_TMP/actual")
-    for f in mus00.mid snd00.wav snd01.wav snd02.wav; do
-        cmp -s "$prefix/share/quorvix/res/$f" "$here/../../res/$f" || problem "res/$f differs"
+    problems < <(diff -u --label expected --label installed "$expected" "$H_TMP/actual")
+    for f in "$prefix"/share/quorvix/res/*; do
+        cmp -s "$f" "$here/../../res/${f##*/}" || problem "res/${f##*/} differs"
     done
 else
     problem "cmake --install failed: $(tail -n 5 "$H_TMP/install.log")"
