@@ -9,7 +9,6 @@
 
 #include "game/match.h"
 #include "game/paddle.h"
-#include "render/court.h"
 
 SDL_Window* gWindow = nullptr;
 SDL_Renderer* gRenderer = nullptr;

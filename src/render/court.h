@@ -1,13 +1,6 @@
 // Court drawing: one complete frame from the game state, in white lines on black.
 #pragma once
 
-#include "game/game.h"
-
-// The window shows the whole court at one pixel for this many court units each way.
-constexpr int kUnitsPerPixel = 10;
-constexpr int kWindowWidth = kCourtWidth / kUnitsPerPixel;   // 800
-constexpr int kWindowHeight = kCourtHeight / kUnitsPerPixel; // 600
-
 // Clears, draws the centre line, both scores, both paddles and the ball, and presents.
 void renderFrame(int playerScore, int opponentScore);
 
