@@ -13,7 +13,7 @@ inline void startSimulation() {
 inline void simulateFrame(MatchState& match) {
     updateGame(match);
     if (match.matchOver != 0) {
-        match = MatchState{};
+        startNextMatch(match);
     }
     match.pointPause = 0;
 }

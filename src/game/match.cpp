@@ -56,9 +56,7 @@ void pauseAfterPoint(MatchState& match) {
     }
     if (match.matchOver != 0) {
         SDL_Delay(kMatchOverPauseMs);
-        match.playerScore = 0;
-        match.opponentScore = 0;
-        match.matchOver = 0;
+        startNextMatch(match);
     }
 }
 
@@ -72,6 +70,10 @@ void serveBall(int y, int vx) {
     gBallY = y;
     gBallVx = vx;
     gBallVy = -kServeSpeed;
+}
+
+void startNextMatch(MatchState& match) {
+    match = MatchState{};
 }
 
 void startPlay() {

@@ -21,5 +21,9 @@ void startPlay();
 // paddle-hit steps on the paddle of the side the ball was on.
 void updateGame(MatchState& match);
 
+// After a finished match: the next one, from 0 to 0 with neither pause due. The ball, the paddles
+// and the bounce cooldown play on as they are.
+void startNextMatch(MatchState& match);
+
 // Puts the ball on the centre line at height y, moving vx sideways and upwards.
 void serveBall(int y, int vx);
