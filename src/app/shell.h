@@ -16,4 +16,5 @@ int loadMedia();
 void closeSDL();
 
 // The program: start-up, the match loop, release. Returns 0 after the window is closed and 1
-// when start-up failed. (SDL_main itself is declared by SDL's own headers.)
+// when start-up failed. SDL's own headers declare it too, with C linkage, which this keeps.
+int SDL_main(int argc, char* argv[]);
