@@ -2,6 +2,7 @@
 #include "sdl_fake.h"
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -14,8 +15,8 @@ struct Opaque {
 };
 Opaque windowObject;
 Opaque rendererObject;
-Opaque musicObjects[1];
-SDL_RWops streamObject;
+Opaque musicObjects[kMusicCount];
+SDL_RWops streamObjects[kSoundCount]; // one stream per sound file
 
 State& current() {
     static State instance;
@@ -23,36 +24,54 @@ State& current() {
 }
 
 // Builds the record only when recording, so that long runs allocate nothing here.
-void record(const char* name, std::initializer_list<long long> args = {}) {
+void record(const char* name, std::initializer_list<long long> args = {},
+            std::initializer_list<const char*> text = {}) {
     if (current().record) {
-        current().calls.push_back({name, std::vector<long long>(args)});
+        current().calls.emplace_back(name, std::vector<long long>(args),
+                                     std::vector<std::string>(text.begin(), text.end()));
     }
 }
 
+// The slot a media handle belongs to: -1 for null, -2 for a handle the fake never gave out.
 long long slotOf(const Mix_Chunk* chunk) {
-    for (int i = 0; i < 3; ++i) {
+    if (chunk == nullptr) {
+        return -1;
+    }
+    for (int i = 0; i < kSoundCount; ++i) {
         if (chunk == &kChunks[i]) {
             return i;
         }
     }
-    return chunk == nullptr ? -1 : -2;
+    return -2;
 }
 
 long long slotOf(const Mix_Music* music) {
     if (music == nullptr) {
         return -1;
     }
-    return music == musicHandle(0) ? 0 : -2;
+    for (int i = 0; i < kMusicCount; ++i) {
+        if (music == musicHandle(i)) {
+            return i;
+        }
+    }
+    return -2;
 }
 
-// Which file the last opened stream refers to (-1 when none).
-int openStreamSlot = -1;
+// The slot of a media file from its path, or -1 for a path the game has no slot for.
+template <std::size_t count> int slotOfFile(const char* path, const char* const (&files)[count]) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::strcmp(path, files[i]) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
 
 } // namespace
 
 SDL_Window* const kWindow = reinterpret_cast<SDL_Window*>(&windowObject);
 SDL_Renderer* const kRenderer = reinterpret_cast<SDL_Renderer*>(&rendererObject);
-Mix_Chunk kChunks[3] = {};
+Mix_Chunk kChunks[kSoundCount] = {};
 
 Mix_Music* musicHandle(int slot) {
     return reinterpret_cast<Mix_Music*>(&musicObjects[slot]);
@@ -64,7 +83,6 @@ State& state() {
 
 void reset() {
     current() = State{};
-    openStreamSlot = -1;
 }
 
 std::vector<Call> callsNamed(const std::string& name) {
@@ -100,6 +118,7 @@ void pushQuit() {
 using fake::current;
 using fake::record;
 using fake::slotOf;
+using fake::slotOfFile;
 
 extern "C" {
 
@@ -138,8 +157,7 @@ void SDL_QuitSubSystem(Uint32 flags) {
 }
 
 SDL_Window* SDL_CreateWindow(const char* title, int x, int y, int w, int h, Uint32 flags) {
-    record("SDL_CreateWindow", {x, y, w, h, flags});
-    current().calls.back().name += std::string(":") + title;
+    record("SDL_CreateWindow", {x, y, w, h, flags}, {title});
     if (current().failWindow) {
         return nullptr;
     }
@@ -211,27 +229,27 @@ void SDL_Quit(void) {
 // ---------------------------------------------------------------------------------------------
 // Media
 // ---------------------------------------------------------------------------------------------
+// A file opens when it is one of the game's media files and not made missing; its handle, or its
+// stream, is the one of its slot.
 Mix_Music* Mix_LoadMUS(const char* file) {
-    record("Mix_LoadMUS");
-    current().calls.back().name += std::string(":") + file;
-    if (current().missingFiles.count(file) != 0) {
+    record("Mix_LoadMUS", {}, {file});
+    const int slot = slotOfFile(file, fake::kMusicFiles);
+    if (slot < 0 || current().missingFiles.count(file) != 0) {
         current().error = std::string("Couldn't open '") + file + "'";
         return nullptr;
     }
     ++current().liveMusic;
-    return fake::musicHandle(0);
+    return fake::musicHandle(slot);
 }
 
 SDL_RWops* SDL_RWFromFile(const char* file, const char* mode) {
-    record("SDL_RWFromFile");
-    current().calls.back().name += std::string(":") + file + ":" + mode;
-    if (current().missingFiles.count(file) != 0) {
+    record("SDL_RWFromFile", {}, {file, mode});
+    const int slot = slotOfFile(file, fake::kSoundFiles);
+    if (slot < 0 || current().missingFiles.count(file) != 0) {
         current().error = std::string("Couldn't open ") + file;
-        fake::openStreamSlot = -1;
         return nullptr;
     }
-    fake::openStreamSlot = file[std::strlen(file) - 5] - '0'; // "res/sndNN.wav"
-    return &fake::streamObject;
+    return &fake::streamObjects[slot];
 }
 
 Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc) {
@@ -241,7 +259,7 @@ Mix_Chunk* Mix_LoadWAV_RW(SDL_RWops* src, int freesrc) {
         return nullptr;
     }
     ++current().liveChunks;
-    return &fake::kChunks[fake::openStreamSlot];
+    return &fake::kChunks[src - fake::streamObjects];
 }
 
 void Mix_FreeMusic(Mix_Music* music) {

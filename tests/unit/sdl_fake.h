@@ -11,32 +11,57 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "app/media.h"
 
 namespace fake {
 
+// One recorded call: its name, its numeric arguments (handles as described at each call) and its
+// string arguments (a window title, a path, a mode), each list in the order of the parameters.
 struct Call {
     std::string name;
     std::vector<long long> args;
+    std::vector<std::string> text;
+
+    Call(std::string callName, std::vector<long long> numbers = {},
+         std::vector<std::string> strings = {})
+        : name(std::move(callName)), args(std::move(numbers)), text(std::move(strings)) {}
 
     bool operator==(const Call& other) const {
-        return name == other.name && args == other.args;
+        return name == other.name && args == other.args && text == other.text;
     }
 };
 
-// Readable failure messages: name(arg, arg, ...).
+// Readable failure messages: name(arg, arg, ..., "text", ...).
 inline void PrintTo(const Call& call, std::ostream* out) {
     *out << call.name << "(";
-    for (size_t i = 0; i < call.args.size(); ++i) {
-        *out << (i == 0 ? "" : ", ") << call.args[i];
+    const char* separator = "";
+    for (const long long arg : call.args) {
+        *out << separator << arg;
+        separator = ", ";
+    }
+    for (const std::string& text : call.text) {
+        *out << separator << '"' << text << '"';
+        separator = ", ";
     }
     *out << ")";
 }
 
-// Handles the fake hands out; sound arguments are recorded as the slot they were loaded into.
+// The media files the game loads, slot by slot. Opening one of these paths hands out that slot's
+// handle, so a file loaded into another slot leaves the wrong handle there; any other path cannot
+// be opened.
+inline constexpr const char* kMusicFiles[] = {"res/mus00.mid"};
+inline constexpr const char* kSoundFiles[] = {"res/snd00.wav", "res/snd01.wav", "res/snd02.wav"};
+static_assert(sizeof kMusicFiles / sizeof kMusicFiles[0] == kMusicCount, "a file per music slot");
+static_assert(sizeof kSoundFiles / sizeof kSoundFiles[0] == kSoundCount, "a file per sound slot");
+
+// Handles the fake hands out; media arguments are recorded as the slot of the handle (-1 for
+// null).
 extern SDL_Window* const kWindow;
 extern SDL_Renderer* const kRenderer;
-extern Mix_Chunk kChunks[3];
+extern Mix_Chunk kChunks[kSoundCount];
 Mix_Music* musicHandle(int slot);
 
 struct State {

@@ -28,7 +28,9 @@ inline void resetGameState() {
     // handle for that slot.
     gWindow = fake::kWindow;
     gRenderer = fake::kRenderer;
-    gMus[0] = fake::musicHandle(0);
+    for (int i = 0; i < kMusicCount; ++i) {
+        gMus[i] = fake::musicHandle(i);
+    }
     for (int i = 0; i < kSoundCount; ++i) {
         gSnd[i] = &fake::kChunks[i];
     }
