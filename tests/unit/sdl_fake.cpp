@@ -29,6 +29,9 @@ void record(const char* name, std::initializer_list<long long> args = {},
     if (current().record) {
         current().calls.emplace_back(name, std::vector<long long>(args),
                                      std::vector<std::string>(text.begin(), text.end()));
+        if (current().onCall) {
+            current().onCall(current().calls.back());
+        }
     }
 }
 

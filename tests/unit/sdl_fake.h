@@ -89,6 +89,9 @@ struct State {
     const char* videoDriver = "x11";
     const char* videoDriverHint = nullptr;
 
+    // Called with each call as it is recorded.
+    std::function<void(const Call&)> onCall;
+
     // Called after every present, with the number of presents so far.
     std::function<void(long long)> onPresent;
     long long presents = 0;

@@ -341,9 +341,17 @@ TEST_F(ShellTest, FailedStartsExitOneWithoutPlaying) {
 
 TEST_F(ShellTest, SetsThePaddleShapeBeforeAnythingElse) {
     gPaddleHalfDiagonal = gPaddleAlpha1 = gPaddleAlpha2 = 0.0f;
+    int callsBeforeTheShape = 0;
+    fake::state().onCall = [&](const Call&) {
+        const bool unset =
+            gPaddleHalfDiagonal == 0.0f || gPaddleAlpha1 == 0.0f || gPaddleAlpha2 == 0.0f;
+        callsBeforeTheShape += unset ? 1 : 0;
+    };
     fake::state().failInit = true; // the shape is set even when nothing else starts
     std::string output;
     runProgram(&output);
+    fake::state().onCall = nullptr;
+    EXPECT_EQ(callsBeforeTheShape, 0);
     EXPECT_EQ(gPaddleHalfDiagonal, 659.6969f);
     EXPECT_EQ(gPaddleAlpha1, 1.3258177f);
     EXPECT_EQ(gPaddleAlpha2, 1.8157743f);
