@@ -1,6 +1,10 @@
 // Drawing: the two unit conversions, the ball and paddle outlines, the score glyphs and the order
 // of a whole frame.
+#include <algorithm>
+#include <iterator>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/paddle.h"
@@ -84,38 +88,62 @@ TEST_F(RenderTest, DrawsBothPaddleOutlinesCornerToCorner) {
     EXPECT_EQ(lines[2][1], -2);
 }
 
-// Every glyph's rectangles in drawing order, left side; the right side is 100 pixels further.
-TEST_F(RenderTest, FillsEachScoreGlyphOnBothSides) {
-    const Shapes glyphs[] = {
-        {{360, 20, 8, 48}, {340, 20, 8, 48}, {340, 20, 20, 8}, {340, 60, 20, 8}},
-        {{350, 20, 8, 48}},
-        {{360, 20, 8, 24}, {340, 44, 8, 24}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 20, 8, 48}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 20, 8, 48}, {340, 20, 8, 24}, {340, 40, 28, 8}},
-        {{360, 44, 8, 24}, {340, 20, 8, 24}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 44, 8, 24}, {340, 20, 8, 48}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 20, 8, 48}, {340, 20, 28, 8}},
-        {{360, 20, 8, 48}, {340, 20, 8, 48}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 20, 8, 48}, {340, 20, 8, 24}, {340, 20, 28, 8}, {340, 40, 28, 8}, {340, 60, 28, 8}},
-        {{360, 20, 8, 48}, {320, 20, 8, 48}, {340, 20, 8, 48}, {340, 20, 20, 8}, {340, 60, 20, 8}},
-    };
-    for (int value = 0; value <= 10; ++value) {
-        for (int side = 0; side < 2; ++side) {
-            SCOPED_TRACE(::testing::Message() << "value " << value << " side " << side);
-            fake::reset();
-            renderScore(value, side);
-            Shapes want = glyphs[value];
-            for (auto& rect : want) {
-                rect[0] += 100 * side;
-            }
-            EXPECT_EQ(argsOf("SDL_RenderFillRect"), want);
-            for (const auto& rect : want) {
-                EXPECT_GE(rect[0], 320 + 100 * side);
-                EXPECT_LE(rect[0] + rect[2] - 1, 367 + 100 * side);
-                EXPECT_GE(rect[1], 20);
-                EXPECT_LE(rect[1] + rect[3] - 1, 67);
+// Score glyphs as the pixels they fill. A digit's cell is 28 x 48 pixels from (340, 20) on the
+// player's side. Its bars, 8 pixels thick, are the seven segments of the usual display (a top,
+// b upper right, c lower right, d bottom, e lower left, f upper left, g middle), the 1's upright
+// down the middle (|) and the tens of the 10 left of the cell (t).
+struct Bar {
+    char name;
+    int x, y, w, h; // from the cell's top left corner
+};
+constexpr Bar kBars[] = {
+    {'a', 0, 0, 28, 8},  {'b', 20, 0, 8, 24}, {'c', 20, 24, 8, 24},
+    {'d', 0, 40, 28, 8}, {'e', 0, 24, 8, 24}, {'f', 0, 0, 8, 24},
+    {'g', 0, 20, 28, 8}, {'|', 10, 0, 8, 48}, {'t', -20, 0, 8, 48},
+};
+constexpr const char* kFigures[] = {"abcdef", "|",   "abdeg",   "abcdg",  "bcfg",   "acdfg",
+                                    "acdefg", "abc", "abcdefg", "abcdfg", "tabcdef"};
+
+std::set<std::pair<long long, long long>> pixelsOf(const Shapes& rects) {
+    std::set<std::pair<long long, long long>> pixels;
+    for (const auto& rect : rects) {
+        for (long long x = rect[0]; x < rect[0] + rect[2]; ++x) {
+            for (long long y = rect[1]; y < rect[1] + rect[3]; ++y) {
+                pixels.insert({x, y});
             }
         }
+    }
+    return pixels;
+}
+
+Shapes figure(const char* bars) {
+    Shapes rects;
+    for (const char* name = bars; *name != '\0'; ++name) {
+        const Bar* bar = std::find_if(std::begin(kBars), std::end(kBars),
+                                      [&](const Bar& b) { return b.name == *name; });
+        rects.push_back({340 + bar->x, 20 + bar->y, bar->w, bar->h});
+    }
+    return rects;
+}
+
+// Each score, 0 to 10, fills exactly the pixels of its figure (so it stays within its cell, and 8
+// covers every other digit); the opponent's is the player's moved 100 pixels right.
+TEST_F(RenderTest, FillsEachScoreGlyphOnBothSides) {
+    for (int value = 0; value <= 10; ++value) {
+        SCOPED_TRACE(::testing::Message() << "value " << value);
+        fake::reset();
+        renderScore(value, kPlayerPaddle);
+        const Shapes player = argsOf("SDL_RenderFillRect");
+        EXPECT_TRUE(pixelsOf(player) == pixelsOf(figure(kFigures[value])))
+            << "filled " << ::testing::PrintToString(player);
+
+        fake::reset();
+        renderScore(value, kOpponentPaddle);
+        Shapes moved = player;
+        for (auto& rect : moved) {
+            rect[0] += 100;
+        }
+        EXPECT_EQ(argsOf("SDL_RenderFillRect"), moved);
     }
 }
 
