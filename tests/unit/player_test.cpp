@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "game/paddle.h"
 #include "game/player.h"
 #include "test_support.h"
 
@@ -134,14 +135,24 @@ TEST_F(PlayerTest, TiltEdgeCases) {
     }
 
     // Right then left does not return exactly to 0, but the corners are the same as at 0.
-    gPlayerOrientation = 0.0f;
-    rotatePlayerRight();
-    rotatePlayerLeft();
-    EXPECT_NEAR(gPlayerOrientation, 5.96e-9f, 0.01e-9f);
-    gPlayerOrientation = 0.0f;
-    rotatePlayerLeft();
-    rotatePlayerRight();
-    EXPECT_NEAR(gPlayerOrientation, -5.96e-9f, 0.01e-9f);
+    struct Return {
+        void (*first)();
+        void (*second)();
+        float left;
+    };
+    for (const Return& r : {Return{rotatePlayerRight, rotatePlayerLeft, 5.96e-9f},
+                            Return{rotatePlayerLeft, rotatePlayerRight, -5.96e-9f}}) {
+        gPlayerOrientation = 0.0f;
+        r.first();
+        r.second();
+        EXPECT_NEAR(gPlayerOrientation, r.left, 0.01e-9f);
+        computePaddleApex(kPlayerPaddle, 400, 3000, gPlayerOrientation);
+        const int(&k)[4][2] = gPaddleApex[kPlayerPaddle];
+        EXPECT_EQ((std::vector<int>{k[0][0], k[0][1], k[1][0], k[1][1], k[2][0], k[2][1], k[3][0],
+                                    k[3][1]}),
+                  (std::vector<int>{559, 3640, 241, 3640, 241, 2360, 559, 2360}))
+            << "left at " << gPlayerOrientation;
+    }
 }
 
 } // namespace
