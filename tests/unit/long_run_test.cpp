@@ -48,7 +48,6 @@ constexpr long long kTopSquaredSpeed = topSquaredSpeed();
 
 struct Tally {
     long long frames = 0;
-    long long sounds = 0;
     long long maxSquaredSpeed = 0;
 };
 
