@@ -20,75 +20,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "wav.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 constexpr std::size_t kMinimumMatch = 2048;
 
-bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
-std::uint32_t le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint16_t le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::int16_t sample(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(le16(p));
-}
-
 // The samples of a 16-bit mono 44.1 kHz PCM WAV file.
-bool readWav(const std::string& path, std::vector<std::int16_t>& samples, std::string& error) {
-    std::vector<std::uint8_t> bytes;
-    if (!readFile(path, bytes)) {
-        error = "cannot read " + path;
+bool readEffect(const std::string& path, std::vector<std::int16_t>& samples, std::string& error) {
+    wav::File file;
+    if (!wav::read(path, file, error)) {
         return false;
     }
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
-        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
-        error = path + " is not a RIFF WAVE file";
+    if (file.format != 1 || file.channels != 1 || file.rate != kRate || file.bitsPerSample != 16) {
+        error = path + " is not 16-bit mono 44.1 kHz PCM";
         return false;
     }
-    bool formatSeen = false;
-    for (std::size_t at = 12; at + 8 <= bytes.size();) {
-        const std::uint8_t* chunk = bytes.data() + at;
-        const std::size_t size = le32(chunk + 4);
-        if (size > bytes.size() - at - 8) {
-            break;
-        }
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
-            if (le16(chunk + 8) != 1 || le16(chunk + 10) != 1 || le32(chunk + 12) != kRate ||
-                le16(chunk + 22) != 16) {
-                error = path + " is not 16-bit mono 44.1 kHz PCM";
-                return false;
-            }
-            formatSeen = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0 && formatSeen) {
-            samples.resize(size / 2);
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                samples[i] = sample(chunk + 8 + 2 * i);
-            }
-            return true;
-        }
-        at += 8 + size + (size & 1);
-    }
-    error = path + " has no format and data chunks";
-    return false;
+    samples = std::move(file.samples);
+    return true;
 }
 
 std::string baseName(const std::string& path) {
@@ -115,21 +69,21 @@ int main(int argc, char* argv[]) {
         return std::abs(static_cast<int>(played) - static_cast<int>(expected)) <= tolerance;
     };
     std::vector<std::uint8_t> raw;
-    if (!readFile(argv[first], raw)) {
+    if (!wav::readBytes(argv[first], raw)) {
         std::fprintf(stderr, "find_sound: cannot read %s\n", argv[first]);
         return 2;
     }
     const std::size_t frames = raw.size() / 4;
     std::vector<std::int16_t> left(frames), right(frames);
     for (std::size_t i = 0; i < frames; ++i) {
-        left[i] = sample(&raw[4 * i]);
-        right[i] = sample(&raw[4 * i + 2]);
+        left[i] = wav::sample(&raw[4 * i]);
+        right[i] = wav::sample(&raw[4 * i + 2]);
     }
 
     for (int arg = first + 1; arg < argc; ++arg) {
         std::vector<std::int16_t> effect;
         std::string error;
-        if (!readWav(argv[arg], effect, error)) {
+        if (!readEffect(argv[arg], effect, error)) {
             std::fprintf(stderr, "find_sound: %s\n", error.c_str());
             return 2;
         }

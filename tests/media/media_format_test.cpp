@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "wav.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -21,12 +23,6 @@ Bytes read_file(const std::string& name) {
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::uint32_t le16(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-std::uint32_t le32(const Bytes& b, std::size_t at) {
-    return le16(b, at) | (le16(b, at + 2) << 16);
-}
 std::uint32_t be16(const Bytes& b, std::size_t at) {
     return static_cast<std::uint32_t>((b.at(at) << 8) | b.at(at + 1));
 }
@@ -36,9 +32,6 @@ std::uint32_t be32(const Bytes& b, std::size_t at) {
 std::string tag(const Bytes& b, std::size_t at) {
     return std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
                        b.begin() + static_cast<std::ptrdiff_t>(at + 4));
-}
-int sample(const Bytes& b, std::size_t at) {
-    return static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint16_t>(le16(b, at))));
 }
 
 struct WavCase {
@@ -58,29 +51,30 @@ constexpr int kEdgeTolerance = 4; // first/last sample must be this close to sil
 TEST(MediaFormats, WavFiles) {
     for (const WavCase& c : kWavCases) {
         SCOPED_TRACE(c.name);
-        const Bytes b = read_file(c.name);
-        ASSERT_GE(b.size(), 46u);
-        EXPECT_EQ(tag(b, 0), "RIFF");
-        EXPECT_EQ(le32(b, 4), b.size() - 8);
-        EXPECT_EQ(tag(b, 8), "WAVE");
-        EXPECT_EQ(tag(b, 12), "fmt ");
-        EXPECT_EQ(le32(b, 16), 16u);    // PCM fmt chunk size
-        EXPECT_EQ(le16(b, 20), 1u);     // PCM
-        EXPECT_EQ(le16(b, 22), 1u);     // mono
-        EXPECT_EQ(le32(b, 24), 44100u); // sample rate
-        EXPECT_EQ(le32(b, 28), 88200u); // byte rate
-        EXPECT_EQ(le16(b, 32), 2u);     // block align
-        EXPECT_EQ(le16(b, 34), 16u);    // bits per sample
-        EXPECT_EQ(tag(b, 36), "data");
-        const std::uint32_t data_size = le32(b, 40);
-        ASSERT_EQ(data_size, b.size() - 44);
-        ASSERT_EQ(data_size % 2, 0u);
+        wav::File f;
+        std::string error;
+        ASSERT_TRUE(wav::read(std::string(QUORVIX_RES_DIR) + "/" + c.name, f, error)) << error;
+        EXPECT_EQ(f.riffSize, f.bytes - 8);
+        // The plain 44-byte header: a 16-byte PCM format chunk, then the data to the end.
+        ASSERT_EQ(f.chunks.size(), 2u);
+        EXPECT_EQ(f.chunks[0].id, "fmt ");
+        EXPECT_EQ(f.chunks[0].size, 16u);
+        EXPECT_EQ(f.chunks[1].id, "data");
+        ASSERT_EQ(f.chunks[1].size, f.bytes - 44);
+        ASSERT_EQ(f.chunks[1].size % 2, 0u);
+        EXPECT_EQ(f.format, 1u);   // PCM
+        EXPECT_EQ(f.channels, 1u); // mono
+        EXPECT_EQ(f.rate, 44100u); // sample rate
+        EXPECT_EQ(f.byteRate, 88200u);
+        EXPECT_EQ(f.blockAlign, 2u);
+        EXPECT_EQ(f.bitsPerSample, 16u);
+        ASSERT_FALSE(f.samples.empty());
 
-        const double ms = 1000.0 * (data_size / 2) / 44100.0;
+        const double ms = 1000.0 * static_cast<double>(f.samples.size()) / 44100.0;
         EXPECT_GE(ms, c.min_ms);
         EXPECT_LE(ms, c.max_ms);
-        EXPECT_LE(std::abs(sample(b, 44)), kEdgeTolerance);
-        EXPECT_LE(std::abs(sample(b, b.size() - 2)), kEdgeTolerance);
+        EXPECT_LE(std::abs(f.samples.front()), kEdgeTolerance);
+        EXPECT_LE(std::abs(f.samples.back()), kEdgeTolerance);
     }
 }
 
