@@ -134,24 +134,32 @@ TEST_F(PlayerTest, TiltEdgeCases) {
         EXPECT_EQ(gPlayerOrientation, c.want) << c.from;
     }
 
-    // Right then left does not return exactly to 0, but the corners are the same as at 0.
+    // Tilting back to upright can leave the angle a little off 0. The corners are then mostly the
+    // same as at 0 (corner 0 at +159, +640 from the centre, corner 1 at -159, +640), not always.
     struct Return {
-        void (*first)();
-        void (*second)();
-        float left;
+        const char* tilts; // from 0: R a step right, L a step left
+        float residue;
+        int dx, dy; // corner 0 from the centre
     };
-    for (const Return& r : {Return{rotatePlayerRight, rotatePlayerLeft, 5.96e-9f},
-                            Return{rotatePlayerLeft, rotatePlayerRight, -5.96e-9f}}) {
+    const Return returns[] = {
+        {"RL", 5.96e-9f, 159, 640},
+        {"LR", -5.96e-9f, 159, 640},
+        {"LRRRRRLLLL", -5.3644e-8f, 160, 639},
+        {"LRRRRRLLLLLLRRRL", -3.8743e-8f, 159, 639},
+    };
+    for (const Return& r : returns) {
+        SCOPED_TRACE(r.tilts);
         gPlayerOrientation = 0.0f;
-        r.first();
-        r.second();
-        EXPECT_NEAR(gPlayerOrientation, r.left, 0.01e-9f);
+        for (const char* tilt = r.tilts; *tilt != '\0'; ++tilt) {
+            *tilt == 'R' ? rotatePlayerRight() : rotatePlayerLeft();
+        }
+        EXPECT_NEAR(gPlayerOrientation, r.residue, 0.001e-8f);
         computePaddleApex(kPlayerPaddle, 400, 3000, gPlayerOrientation);
         const int(&k)[4][2] = gPaddleApex[kPlayerPaddle];
         EXPECT_EQ((std::vector<int>{k[0][0], k[0][1], k[1][0], k[1][1], k[2][0], k[2][1], k[3][0],
                                     k[3][1]}),
-                  (std::vector<int>{559, 3640, 241, 3640, 241, 2360, 559, 2360}))
-            << "left at " << gPlayerOrientation;
+                  (std::vector<int>{400 + r.dx, 3000 + r.dy, 241, 3640, 400 - r.dx, 3000 - r.dy,
+                                    559, 2360}));
     }
 }
 
