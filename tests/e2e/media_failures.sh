@@ -29,6 +29,9 @@ run_broken() {
     return 0
 }
 
+# The media files, as the game's res/ holds them.
+mapfile -t MEDIA < <(cd "$RES" && ls)
+
 # Each file missing in turn, then all of them: the exact lines.
 declare -A MISSING_LINE=(
     [mus00.mid]=$MUSIC_MISSING
@@ -36,7 +39,7 @@ declare -A MISSING_LINE=(
     [snd01.wav]=$(effect_missing 1)
     [snd02.wav]=$(effect_missing 2)
 )
-for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
+for file in "${MEDIA[@]}"; do
     case_begin "res/$file missing: its line, \"Failed to load media!\", status 1, no frame"
     run_broken "missing-$file" "rm res/$file" "${MISSING_LINE[$file]}" "Failed to load media!"
     case_end || game_output
@@ -68,7 +71,7 @@ done
 
 # Something other than a regular file where a media file should be: a directory (which would
 # crash SDL_mixer's MIDI loader if it were handed one) or a FIFO (which would block start-up).
-for file in mus00.mid snd00.wav snd01.wav snd02.wav; do
+for file in "${MEDIA[@]}"; do
     for kind in directory fifo; do
         case_begin "res/$file is a $kind: its line, \"Failed to load media!\", status 1"
         make=$([ $kind = directory ] && echo "mkdir" || echo "mkfifo")
