@@ -1,6 +1,8 @@
 // Plays the victory music once, as the game does when the player wins a match, through the same
 // mixer build, Timidity configuration and instrument patches as the browser edition of the game.
-// The browser test listens for it in Web Audio; in the game it takes ten points to be heard.
+// The browser test listens for it in Web Audio; in the game it takes ten points to be heard. The
+// page can point the mixer (TIMIDITY_CFG) at freepats' whole patches instead, so that the test can
+// hear that the game's trimmed copies play the same music.
 #include <SDL.h>
 #include <SDL_mixer.h>
 

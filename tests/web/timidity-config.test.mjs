@@ -44,6 +44,8 @@ const cases = [
     file: smf(0, [[0, 0x90, 60, 100, 10, 0xc0, 56, 0, 0x92, 60, 100]]) },
   { name: 'program change in a later track but earlier in time', bank: [61],
     file: smf(1, [[20, 0x91, 60, 100], [0, 0xc1, 61]]) },
+  { name: 'program change and note at one tick: the later track first', bank: [0, 61],
+    file: smf(1, [[0, 0xc1, 61], [0, 0x91, 60, 100]]) },
   { name: 'meta, sysex and unknown chunks skipped by length', bank: [56], file: smf(1, [
     chunk('XFIH', [0xc0, 7]), [0, 0xff, 1, 2, 0xc0, 7, 0, 0xf0, 3, 0xc0, 7, 0xf7, 0, 0xf7, 2,
       0xc0, 7, 0, 0xc0, 56]]) },
@@ -76,6 +78,54 @@ test('timidity-config', async (t) => {
   }
 });
 
+const pitch = (note) => Math.round(440000 * 2 ** ((note - 69) / 12)); // Timidity's, in mHz
+// Samples for the pitches of [low, high, root] notes, their ranges one after another as in
+// freepats but for a gap from note 81 to 89; each has data of its own.
+const samples = [[0, 59, 59], [60, 72, 66], [73, 80, 73], [90, 127, 92]].map((notes, i) => {
+  const sample = Buffer.alloc(98 + i, i + 1);
+  sample.writeUInt32LE(2 + i, 8);
+  notes.forEach((note, j) => sample.writeUInt32LE(pitch(note), 22 + 4 * j));
+  return sample;
+});
+// A GUS patch of the samples KEPT, its data size a little over its data as in freepats.
+const gus = (kept, layerSizeError = 0) => {
+  const size = kept.reduce((n, i) => n + samples[i].length, 0);
+  const header = Buffer.alloc(239);
+  header.write('GF1PATCH110\0ID#000002\0', 'latin1');
+  [header[82], header[151], header[198]] = [1, 1, kept.length];
+  header.writeUInt16LE(kept.length, 85);
+  [[89, size - 96 * kept.length + 8], [147, size + 110], [194, size + layerSizeError]]
+    .forEach(([at, value]) => header.writeUInt32LE(value, at));
+  return Buffer.concat([header, ...kept.map((i) => samples[i])]);
+};
+
+test('melodic patches keep just the samples their notes select, in order', () => {
+  const all = [0, 1, 2, 3];
+  const rows = [ // program, cfg options, notes, samples kept (null: the patch is copied whole)
+    [20, '', [60, 72], [1]], // both ends of a range
+    [21, '', [83], [2]], // in no range: the nearest root in mHz (73's; 92 is fewer notes away)
+    [22, '', [95, 50], [0, 3]],
+    [23, '', [50, 65, 75, 95], all],
+    [24, 'amp=90 note=83', [50, 60], [2]], // a fixed pitch
+    [25, '', [50], null], // its layer size does not add up
+    [26, '', [50], null], // also the drum kit's
+  ];
+  const [dir, out] = [path.join(tmp, 'gus'), path.join(tmp, 'gus', 'out')];
+  fs.mkdirSync(dir);
+  const original = (n) => gus(all, n === 25 ? 1 : 0);
+  for (const [n] of rows) fs.writeFileSync(path.join(dir, `${n}.pat`), original(n));
+  const [cfg, tune] = [path.join(dir, 'gus.cfg'), path.join(dir, 'tune.mid')];
+  fs.writeFileSync(cfg, ['bank 0', ...rows.map(([n, options]) => `${n} ${n}.pat ${options}`),
+    'drumset 0', '40 26.pat'].join('\n'));
+  fs.writeFileSync(tune, smf(0, [[0, 0x99, 40, 100, ...rows.flatMap(([n, , notes], channel) =>
+    [0, 0xc0 + channel, n, ...notes.flatMap((note) => [0, 0x90 + channel, note, 100])])]]));
+  assert.equal(run(tune, cfg, out).status, 0);
+  for (const [n, , notes, kept] of rows) {
+    const patch = fs.readFileSync(path.join(out, `${n}.pat`));
+    assert.ok(patch.equals(kept ? gus(kept) : original(n)), `notes ${notes}`);
+  }
+});
+
 const realCfg = '/etc/timidity/freepats.cfg';
 test('the victory tune with freepats', () => {
   assert.ok(fs.existsSync(realCfg),
@@ -86,6 +136,13 @@ test('the victory tune with freepats', () => {
   const patches = ['Tone_000/056_Trumpet.pat', 'Tone_000/061_Brass_Section.pat'];
   assert.deepEqual([first.status, first.stdout], [0, `${patches.join('\n')}\n`], first.stderr);
   assert.match(fs.readFileSync(path.join(out, 'timidity.cfg'), 'utf8'), /^dir \/etc\/timidity\n/);
+  // No trumpet note is low enough for its first sample; the brass notes reach both of its samples.
+  const [trumpet, brass] = patches.map((p) => fs.readFileSync(`/usr/share/midi/freepats/${p}`));
+  const trimmed = fs.readFileSync(path.join(out, patches[0]));
+  const fromSecond = trumpet.subarray(239 + 96 + trumpet.readUInt32LE(239 + 8));
+  assert.ok(trimmed[198] === 4 && trimmed.subarray(239).equals(fromSecond),
+    `the trumpet keeps ${trimmed[198]} samples, not its last 4`);
+  assert.ok(fs.readFileSync(path.join(out, patches[1])).equals(brass));
   // Rerunning with nothing changed must leave every file alone.
   const files = [...patches, 'timidity.cfg'].map((p) => path.join(out, p));
   for (const f of files) fs.utimesSync(f, 1e9, 1e9);

@@ -2,9 +2,16 @@
 // Builds a minimal Timidity setup for one MIDI tune: reads which instruments the tune plays, picks
 // their GUS patches out of a freepats-style timidity.cfg, and writes a timidity.cfg listing just
 // those plus copies of just those patch files. The browser build preloads the result, so the page
-// downloads about a megabyte of patches instead of the whole 33 MB set.
+// downloads under a megabyte of patches instead of the whole 33 MB set.
 //
-//   node tools/web/timidity-config.mjs TUNE.mid FREEPATS.cfg OUTDIR [DIR_IN_CFG]
+//   node tools/web/timidity-config.mjs [--all-samples] TUNE.mid FREEPATS.cfg OUTDIR [DIR_IN_CFG]
+//
+// A melodic patch holds samples for ranges of pitches; its copy keeps, in their order, just those
+// the tune's notes on it select, picked as the mixer's Timidity picks them: at the note's pitch
+// (or the entry's fixed `note=`), the first sample whose range holds it, else the one whose root
+// pitch is nearest. A channel plays the program of its latest program change, or program 0. Drum
+// patches, and patches not laid out as one instrument of one layer with sizes that add up, are
+// copied whole; --all-samples copies every patch whole (the set to compare the trimmed one with).
 //
 // DIR_IN_CFG is the directory the written cfg's `dir` line names, i.e. where the patches will be
 // found at run time (default: OUTDIR's absolute path). stdout lists every patch of the set, one
@@ -12,15 +19,17 @@
 import fs from 'node:fs';
 import path from 'node:path';
 
-const USAGE = 'usage: node timidity-config.mjs TUNE.mid FREEPATS.cfg OUTDIR [DIR_IN_CFG]';
+const USAGE =
+  'usage: node timidity-config.mjs [--all-samples] TUNE.mid FREEPATS.cfg OUTDIR [DIR_IN_CFG]';
 const DRUM_CHANNEL = 9; // MIDI channel 10
 // Data bytes following each channel-message status (high nibble 0x8 to 0xE).
 const DATA_LENGTH = { 0x8: 2, 0x9: 2, 0xa: 2, 0xb: 2, 0xc: 1, 0xd: 1, 0xe: 2 };
 
 class Failure extends Error {}
 
-// Events are ordered the way a player merges tracks: by tick, then track, then position in track.
-const before = (a, b) => a[0] - b[0] || a[1] - b[1] || a[2] - b[2];
+// Events are ordered the way Timidity merges tracks: by tick, then the later track first (each
+// event goes in before those already read for its tick), then position in track.
+const before = (a, b) => a[0] - b[0] || b[1] - a[1] || a[2] - b[2];
 
 function splitChunks(buf, fail) {
   if (buf.length < 8 || buf.toString('latin1', 0, 4) !== 'MThd') {
@@ -105,39 +114,82 @@ function walkTrack(buf, { start, end }, trackNumber, fail, onEvent) {
   }
 }
 
-// Returns the melodic programs and the drum notes the tune needs, each sorted.
+// Returns the melodic programs (sorted), the notes each plays, and the drum notes (sorted).
 function tuneInstruments(buf, file) {
   const fail = (message) => {
     throw new Failure(`${file}: ${message}`);
   };
-  const programs = new Set();
-  const drums = new Set();
-  const firstProgramChange = new Map(); // channel -> [tick, track, sequence]
-  const firstNote = new Map();
+  const events = [];
   splitChunks(buf, fail).forEach((track, trackIndex) => {
     let sequence = 0;
     walkTrack(buf, track, trackIndex + 1, fail, (tick, status, data1, data2) => {
-      const channel = status & 0x0f;
-      const key = [tick, trackIndex, sequence++];
-      const keepFirst = (map) => {
-        if (!map.has(channel) || before(key, map.get(channel)) < 0) map.set(channel, key);
-      };
-      if (status >> 4 === 0xc && channel !== DRUM_CHANNEL) {
-        programs.add(data1);
-        keepFirst(firstProgramChange);
-      } else if (status >> 4 === 0x9 && data2 > 0) {
-        if (channel === DRUM_CHANNEL) drums.add(data1);
-        else keepFirst(firstNote);
-      }
+      events.push([tick, trackIndex, sequence++, status, data1, data2]);
     });
   });
-  // A channel that sounds a note before choosing a program plays the default, program 0.
-  for (const [channel, note] of firstNote) {
-    const change = firstProgramChange.get(channel);
-    if (!change || before(note, change) < 0) programs.add(0);
+  const notes = new Map(); // program -> the notes it plays
+  const drums = new Set();
+  const program = new Array(16).fill(0); // each channel's, until its first program change
+  const notesOf = (n) => notes.get(n) ?? notes.set(n, new Set()).get(n);
+  for (const [, , , status, data1, data2] of events.sort(before)) {
+    const channel = status & 0x0f;
+    if (status >> 4 === 0xc && channel !== DRUM_CHANNEL) {
+      program[channel] = data1;
+      notesOf(data1);
+    } else if (status >> 4 === 0x9 && data2 > 0) {
+      if (channel === DRUM_CHANNEL) drums.add(data1);
+      else notesOf(program[channel]).add(data1);
+    }
   }
-  const sorted = (set) => [...set].sort((a, b) => a - b);
-  return { programs: sorted(programs), drums: sorted(drums) };
+  const sorted = (numbers) => [...numbers].sort((a, b) => a - b);
+  return { programs: sorted(notes.keys()), notes, drums: sorted(drums) };
+}
+
+// Timidity's pitch of each MIDI note, in mHz (its freq_table).
+const PITCH = Array.from({ length: 128 }, (_, n) => Math.round(440000 * 2 ** ((n - 69) / 12)));
+// A GUS patch as Timidity reads it: a 129-byte header, a 63-byte instrument header, a 47-byte
+// layer header, then each sample's 96-byte header and its data. The instrument's size counts its
+// header, the layer's and the samples; the layer's, just the samples.
+const SAMPLES_AT = 239;
+const SAMPLE_HEADER = 96;
+const INSTRUMENT_HEADERS = 63 + 47;
+
+// PATCH with only the samples NOTES select, or PATCH itself if they select all, or if it is not
+// laid out as expected.
+function trimPatch(patch, notes) {
+  const magic = /^GF1PATCH1[01]0\0ID#000002\0$/;
+  if (patch.length < SAMPLES_AT || !magic.test(patch.toString('latin1', 0, 22))) return patch;
+  if (patch[82] !== 1 || patch[151] !== 1) return patch; // instruments, layers
+  const samples = [];
+  let at = SAMPLES_AT;
+  while (samples.length < patch[198] && at + SAMPLE_HEADER <= patch.length) {
+    const [low, high, root] = [22, 26, 30].map((offset) => patch.readInt32LE(at + offset));
+    const length = SAMPLE_HEADER + patch.readUInt32LE(at + 8);
+    samples.push({ low, high, root, length, bytes: patch.subarray(at, at + length) });
+    at += length;
+  }
+  const layerSize = at - SAMPLES_AT;
+  const dataSize = layerSize - SAMPLE_HEADER * samples.length;
+  const addsUp = samples.length === patch[198] && at === patch.length
+    && patch.readUInt16LE(85) === samples.length && patch.readUInt32LE(89) >= dataSize
+    && patch.readUInt32LE(147) === INSTRUMENT_HEADERS + layerSize
+    && patch.readUInt32LE(194) === layerSize;
+  if (!addsUp) return patch;
+  const distance = (sample, pitch) => Math.abs(sample.root - pitch);
+  const chosen = new Set(notes.map((note) => PITCH[note]).map((pitch) =>
+    samples.find((s) => s.low <= pitch && pitch <= s.high)
+      ?? samples.reduce((best, s) => (distance(s, pitch) < distance(best, pitch) ? s : best))));
+  const kept = samples.filter((sample) => chosen.has(sample));
+  if (!kept.length || kept.length === samples.length) return patch;
+  const keptSize = kept.reduce((sum, sample) => sum + sample.length, 0);
+  const header = Buffer.from(patch.subarray(0, SAMPLES_AT));
+  header.writeUInt16LE(kept.length, 85); // waveforms
+  // The data size, less the data dropped (freepats' sizes run a little over their data).
+  const keptData = keptSize - SAMPLE_HEADER * kept.length;
+  header.writeUInt32LE(patch.readUInt32LE(89) - dataSize + keptData, 89);
+  header.writeUInt32LE(keptSize + INSTRUMENT_HEADERS, 147); // instrument
+  header.writeUInt32LE(keptSize, 194); // layer
+  header[198] = kept.length;
+  return Buffer.concat([header, ...kept.map((sample) => sample.bytes)]);
 }
 
 // Reads the `bank 0` and `drumset 0` entries of a Timidity cfg, keeping each line as written.
@@ -167,7 +219,12 @@ function readPatchSet(file) {
       if (path.isAbsolute(patch) || relative === '..' || relative.startsWith('../')) {
         fail(index + 1, `patch ${patch} is not a path inside the \`dir\` directory`);
       }
-      section.set(Number(words[0]), { line, relative, source: path.join(dir, relative) });
+      let note = 0; // the fixed pitch of `note=` (0 is none, as Timidity reads it)
+      for (const word of words.slice(2)) {
+        if (word.startsWith('#')) break;
+        if (word.startsWith('note=')) note = parseInt(word.slice(5), 10) || 0;
+      }
+      section.set(Number(words[0]), { line, relative, source: path.join(dir, relative), note });
     }
   });
   return { bank, drumset };
@@ -201,21 +258,33 @@ function writeIfChanged(file, content) {
   fs.writeFileSync(file, content);
 }
 
-function main(args) {
+function main(argv) {
+  const allSamples = argv[0] === '--all-samples';
+  const args = argv.slice(allSamples ? 1 : 0);
   if (args.length < 3 || args.length > 4) throw new Failure(USAGE);
   const [tuneFile, cfgFile, outDir] = args;
   const dirInCfg = args[3] ?? path.resolve(outDir);
   // Timidity splits cfg lines at whitespace, so such a directory could not be named in the cfg.
   if (/\s/.test(dirInCfg)) throw new Failure(`directory "${dirInCfg}" contains whitespace`);
 
-  const { programs, drums } = tuneInstruments(readInput(tuneFile), tuneFile);
+  const { programs, notes, drums } = tuneInstruments(readInput(tuneFile), tuneFile);
   const { bank, drumset } = readPatchSet(cfgFile);
   const tones = pick(bank, programs, 'bank 0 (program)', cfgFile, tuneFile);
   const kit = pick(drumset, drums, 'drumset 0 (drum note)', cfgFile, tuneFile);
 
   const patches = [...new Set([...tones, ...kit].map((entry) => entry.relative))];
   const sources = new Map([...tones, ...kit].map((entry) => [entry.relative, entry.source]));
-  const contents = patches.map((relative) => readInput(sources.get(relative)));
+  // The notes each melodic patch sounds; drum patches stay whole.
+  const sounded = new Map();
+  tones.forEach((entry, i) => {
+    const played = [...notes.get(programs[i])].map((note) => entry.note || note);
+    sounded.set(entry.relative, [...(sounded.get(entry.relative) ?? []), ...played]);
+  });
+  for (const entry of kit) sounded.delete(entry.relative);
+  const contents = patches.map((relative) => {
+    const patch = readInput(sources.get(relative));
+    return sounded.has(relative) && !allSamples ? trimPatch(patch, sounded.get(relative)) : patch;
+  });
 
   const lines = [
     `dir ${dirInCfg}`,
