@@ -1,21 +1,26 @@
-// The browser edition's figures, in Debian's Chromium (headless, WebGL in software), served on
-// 127.0.0.1 by scripts/serve-web:
+// The browser edition's figures, in Debian's Chromium (headless, WebGL in software) or another
+// engine of the tests' (engines.mjs), served on 127.0.0.1 by the tests' own server:
 //   - the frame period over SECONDS of play (default 30), against the native game's 20 ms; the
 //     500 ms and 2500 ms pauses after a point and a match are left out, as natively;
 //   - the time from the click that starts the game to its first frame (median of 7 page loads);
-//   - the bytes a visitor downloads, as served and gzipped.
+//   - what a first visitor downloads before the first frame, file by file, as published and
+//     gzipped (gzip -9): every request the server answered by then, the service worker's too (the
+//     first visit waits for it before the click: the most a visitor can download before playing).
 //
-// Usage: node bench/web.mjs SITE_DIR [SECONDS]     (scripts/bench-web builds the site and runs it)
+// Usage: node bench/web.mjs SITE_DIR [SECONDS [ENGINE]]   (scripts/bench-web builds the site and
+// runs it)
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 
-import { launchBrowser, openPage, serve, waitFrames, waitReady } from '../tests/web/browser.mjs';
+import { openPage, serve, waitFrames, waitReady } from '../tests/web/browser.mjs';
+import { launch } from '../tests/web/engines.mjs';
 
 const site = process.argv[2];
 const seconds = Number(process.argv[3] || 30);
+const engine = process.argv[4] || 'chromium';
 if (!site || !(seconds > 0)) {
-  console.error('usage: node bench/web.mjs SITE_DIR [SECONDS]');
+  console.error('usage: node bench/web.mjs SITE_DIR [SECONDS [ENGINE]]');
   process.exit(2);
 }
 const FRAME_MS = 20;
@@ -25,42 +30,56 @@ const STARTS = 7;
 const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor((p / 100) * sorted.length))];
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
-const server = await serve(site);
-const browser = await launchBrowser();
+const browser = await launch(engine);
+console.log(`${browser.label} ${browser.version}`);
 try {
   // The moment of the click, as the page sees it, for the time to the first frame.
   const clickAt = () => window.addEventListener('mousedown', () => {
     window.__quorvix.clickedAt = performance.now();
   }, { capture: true, once: true });
 
+  // Each start is a first visit: a server of its own, so a new address with nothing kept from
+  // before. The first one's requests up to its first frame are the download.
   const starts = [];
+  let fetched = null;
   for (let i = 0; i < STARTS; i++) {
-    const { page } = await openPage(browser, server.url);
+    const server = await serve(site);
+    const page = await openPage(browser, server);
     await page.evaluate(clickAt);
     await waitReady(page);
+    if (i === 0) {
+      await page.waitFor(() => navigator.serviceWorker.controller !== null);
+    }
     await page.click('#game');
     await waitFrames(page, 1);
     starts.push(await page.evaluate(() => window.__quorvix.frameTimes[0] - window.__quorvix.clickedAt));
+    fetched ??= server.requests.map((r) => r.path.slice(1) || 'index.html')
+      .filter((name) => fs.existsSync(path.join(site, name)));
     await page.close();
+    server.close();
   }
 
-  const { page, problems } = await openPage(browser, server.url);
+  const server = await serve(site);
+  const page = await openPage(browser, server);
   await waitReady(page);
   await page.click('#game');
   await waitFrames(page, 2);
   await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
   const times = await page.evaluate(() => window.__quorvix.frameTimes);
+  const problems = await page.problems();
   await page.close();
+  server.close();
   const periods = times.slice(1).map((t, i) => t - times[i]);
   const play = periods.filter((p) => p < PAUSE_MS).sort((a, b) => a - b);
   const mean = play.reduce((a, b) => a + b, 0) / play.length;
 
-  const files = fs.readdirSync(site).filter((name) => fs.statSync(path.join(site, name)).isFile());
-  const sizes = files.map((name) => {
+  const sizes = [...new Set(fetched)].sort().map((name) => {
     const bytes = fs.readFileSync(path.join(site, name));
-    return { name, raw: bytes.length, gzip: zlib.gzipSync(bytes, { level: 9 }).length };
+    const times = fetched.filter((n) => n === name).length;
+    return { name, times, raw: times * bytes.length, gzip: times * zlib.gzipSync(bytes, { level: 9 }).length };
   });
   const total = (key) => sizes.reduce((sum, file) => sum + file[key], 0);
+  const never = fs.readdirSync(site).filter((name) => !fetched.includes(name)).sort();
 
   const f1 = (v) => v.toFixed(1);
   const f2 = (v) => v.toFixed(2);
@@ -71,13 +90,14 @@ try {
               `mean within 2 %: ${mean <= FRAME_MS * 1.02 ? 'yes' : 'no'})`);
   console.log(`Click to first frame (median of ${STARTS}): ${f1(median(starts))} ms ` +
               `(runs: ${starts.map(f1).join(', ')})`);
-  console.log(`Download: ${sizes.map((s) => `${s.name} ${s.raw} (${s.gzip} gzipped)`).join(', ')}`);
-  console.log(`Download in all: ${total('raw')} bytes, ${total('gzip')} gzipped`);
+  const repeated = (file) => (file.times > 1 ? ` (${file.times} times)` : '');
+  console.log(`Downloaded before the first frame: ${sizes.map((f) => `${f.name}${repeated(f)} ${f.raw} (${f.gzip} gzipped)`).join(', ')}`);
+  console.log(`Downloaded before the first frame in all: ${total('raw')} bytes, ${total('gzip')} gzipped`);
+  console.log(`Never downloaded: ${never.join(', ') || 'none'}`);
   if (problems.length > 0) {
     console.log(`Problems on the page: ${problems.join('; ')}`);
     process.exitCode = 1;
   }
 } finally {
   await browser.close();
-  server.close();
 }

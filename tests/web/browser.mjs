@@ -1,14 +1,13 @@
-// What the browser tests and the browser benchmark share: serving a directory with the project's
-// own scripts/serve-web, Debian's Chromium started headless through puppeteer-core, pages opened
-// with observe.js watching the game, and the native tests' helper programs (built for Node.js).
-import { execFile, spawn } from 'node:child_process';
+// What the browser tests and the browser benchmark share: the tests' own web server, which adds
+// observe.js to the page; pages opened in any engine (engines.mjs) with the game watched; and the
+// native tests' helper programs (built for Node.js).
+import { execFile, execFileSync } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
-
-import puppeteer from 'puppeteer-core';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const repo = path.resolve(here, '..', '..');
@@ -22,93 +21,90 @@ export function setting(name, fallback) {
   return value;
 }
 
-// Serves DIR on 127.0.0.1 at a free port; resolves to { url, close }.
-export function serve(dir) {
-  return new Promise((resolve, reject) => {
-    const server = spawn(path.join(repo, 'scripts', 'serve-web'), [dir, '0'], {
-      env: { ...process.env, QUORVIX_SERVE_QUIET: '1' },
-      stdio: ['ignore', 'pipe', 'inherit'],
-    });
-    let said = '';
-    server.stdout.on('data', (chunk) => {
-      said += chunk;
-      const match = /at (http:\/\/127\.0\.0\.1:\d+\/)/.exec(said);
-      if (match) {
-        resolve({ url: match[1], close: () => server.kill('SIGTERM') });
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.svg': 'image/svg+xml',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+};
+
+// The tests' own web server: serves `server.root` on 127.0.0.1 at a free port, as any static host
+// would, except that into every index.html it serves it adds observe.js (at /__observe.js) just
+// before the page's first script, which WebDriver cannot do. `server.refuse(path)`, when set,
+// makes the connection fail for the paths it accepts, as with no network; `server.requests` lists
+// every request with the answer's status.
+export function serve(root) {
+  return new Promise((resolve) => {
+    const server = http.createServer((request, response) => {
+      const url = new URL(request.url, 'http://127.0.0.1');
+      const name = decodeURIComponent(url.pathname) === '/' ? 'index.html' : decodeURIComponent(url.pathname).slice(1);
+      const answer = (status, body = '', type = 'text/plain') => {
+        web.requests.push({ path: url.pathname, status, at: Date.now() });
+        response.writeHead(status, { 'Content-Type': type, 'Cache-Control': 'no-cache' });
+        response.end(body);
+      };
+      if (name === '__observe.js') {
+        return answer(200, observer, TYPES['.js']);
       }
+      if (web.refuse?.(url.pathname)) {
+        web.requests.push({ path: url.pathname, status: 'refused', at: Date.now() });
+        return request.socket.destroy();
+      }
+      const file = path.join(web.root, name);
+      if (name.includes('..') || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+        return answer(404, `no ${name}`);
+      }
+      let body = fs.readFileSync(file);
+      if (name === 'index.html') {
+        body = body.toString('utf8').replace('<script', '<script src="/__observe.js"></script>\n<script');
+      }
+      return answer(200, body, TYPES[path.extname(name)] || 'application/octet-stream');
     });
-    server.on('exit', (code) => reject(new Error(`serve-web ended with status ${code}: ${said}`)));
+    const web = { root, refuse: null, requests: [], close: () => { server.closeAllConnections(); server.close(); } };
+    server.keepAliveTimeout = 1000;
+    server.unref(); // a test that fails half-way still ends
+    server.listen(0, '127.0.0.1', () => {
+      web.url = `http://127.0.0.1:${server.address().port}/`;
+      resolve(web);
+    });
   });
 }
 
-// Chromium as Debian ships it, headless, drawing WebGL in software (SwiftShader), with no
-// connection attempts of its own. Like a desktop session it gets a home of its own (for its crash
-// reports, settings and caches), in the temporary directory, removed when it closes.
-export async function launchBrowser() {
-  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'quorvix-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: setting('CHROMIUM', '/usr/bin/chromium'),
-    headless: true,
-    env: {
-      ...process.env,
-      HOME: home,
-      XDG_CONFIG_HOME: path.join(home, 'config'),
-      XDG_CACHE_HOME: path.join(home, 'cache'),
-      XDG_RUNTIME_DIR: home,
-    },
-    args: [
-      '--no-sandbox',
-      '--use-angle=swiftshader',
-      '--enable-unsafe-swiftshader',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-      '--no-first-run',
-      '--no-default-browser-check',
-    ],
-  });
-  browser.on('disconnected', () => fs.rmSync(home, { recursive: true, force: true }));
-  return browser;
-}
-
-// Opens URL in a new page with the game watched (observe.js), and collects what would worry a
-// developer: console errors, uncaught exceptions, failed requests. Frames listed in `frames` are
-// kept exactly as shown; the arrow key `holdFromStart` (say 'ArrowRight') is held from the game's
-// first frame.
-export async function openPage(browser, url,
-                               { frames = [], holdFromStart = null, viewport = { width: 1000, height: 800 } } = {}) {
-  const page = await browser.newPage();
-  await page.setViewport(viewport);
-  const problems = [];
-  page.on('console', (message) => {
-    if (message.type() === 'error') {
-      problems.push(`console error: ${message.text()}`);
-    }
-  });
-  page.on('pageerror', (error) => problems.push(`uncaught: ${error.message}`));
-  page.on('requestfailed', (request) => problems.push(`request failed: ${request.url()}`));
-  page.on('response', (response) => {
-    if (response.status() >= 400) {
-      problems.push(`HTTP ${response.status()}: ${response.url()}`);
-    }
-  });
-  await page.evaluateOnNewDocument(observer);
-  await page.evaluateOnNewDocument((wanted, held) => {
-    wanted.forEach((n) => window.__quorvix.wanted.add(n));
-    window.__quorvix.holdFromStart = held;
-  }, frames, holdFromStart);
-  await page.goto(url);
-  return { page, problems };
+// Opens the page at URL in BROWSER (engines.mjs) with the game watched by observe.js: `frames`
+// are kept exactly as shown, and the arrow key `hold` (say 'ArrowRight') is held from the game's
+// first frame. `page.problems()` lists what would worry a developer: console errors, uncaught
+// errors, the page's policy refusing something, and requests that SERVER failed or refused.
+export async function openPage(browser, server, { url = server.url, frames = [], hold = null,
+                                                  viewport = { width: 1000, height: 800 } } = {}) {
+  const page = await browser.newPage(viewport);
+  const address = new URL(url);
+  if (frames.length) {
+    address.searchParams.set('frames', frames.join(','));
+  }
+  if (hold) {
+    address.searchParams.set('hold', hold);
+  }
+  const since = server.requests.length;
+  await page.goto(address.href);
+  page.problems = async () => [
+    ...(await page.evaluate(() => window.__quorvix.problems)),
+    ...server.requests.slice(since).filter((r) => r.status !== 200).map((r) => `HTTP ${r.status}: ${r.path}`),
+  ];
+  return page;
 }
 
 // Waits until the page says the game may start.
 export function waitReady(page, timeout = 30000) {
-  return page.waitForFunction(
-    () => /Click/.test(document.getElementById('prompt').textContent), { timeout });
+  return page.waitFor(() => /Click/.test(document.getElementById('prompt').textContent), { timeout });
 }
 
-export function waitFrames(page, count, timeout = 30000) {
-  return page.waitForFunction((n) => window.__quorvix.frames >= n, { timeout, polling: 10 }, count);
+// Waits until the game has shown COUNT frames; fails at once, with its words, if the page says
+// that the game cannot run.
+export async function waitFrames(page, count, timeout = 30000) {
+  const said = await page.waitFor((n) => (window.__quorvix.frames >= n ? [] : !document.getElementById('messages').hidden
+    && document.getElementById('messages').textContent.split('\n')), { timeout }, count);
+  if (said.length) {
+    throw new Error(`the page says: ${said.join(' / ')}`);
+  }
 }
 
 // Runs one of the native tests' helper programs, built for Node.js in the web build.
@@ -131,4 +127,21 @@ export function scratchDir() {
 export function writeBase64(file, text) {
   fs.writeFileSync(file, Buffer.from(text, 'base64'));
   return file;
+}
+
+// A scratch directory holding the site unpacked from the zip made for publishing, as a web host
+// would serve it; removed when the tests end, unless QUORVIX_E2E_KEEP=1.
+export function unpackSite() {
+  const scratch = scratchDir();
+  const site = path.join(scratch, 'site');
+  fs.mkdirSync(site);
+  execFileSync(setting('CMAKE', 'cmake'), ['-E', 'tar', 'xf', setting('QUORVIX_WEB_ZIP')], { cwd: site });
+  process.on('exit', () => {
+    if (process.env.QUORVIX_E2E_KEEP === '1') {
+      console.log(`scratch files kept in ${scratch}`);
+    } else {
+      fs.rmSync(scratch, { recursive: true, force: true });
+    }
+  });
+  return { scratch, site };
 }
