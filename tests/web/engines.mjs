@@ -316,11 +316,8 @@ function firefox({ webgl }) {
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const ELEMENT = 'element-6066-11e4-a52e-4f735466cecf';
-// WebDriver's code points for the keys that are not characters.
-const KEYS = {
-  Tab: '\uE004', Enter: '\uE007', Shift: '\uE008', Control: '\uE009', Alt: '\uE00A', Escape: '\uE00C',
-  Space: ' ', ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015',
-};
+// WebDriver's code points for the arrow keys.
+const KEYS = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015' };
 
 function freePort() {
   return new Promise((resolve, reject) => {
