@@ -1,12 +1,15 @@
 // The page around the game: downloads it, showing how far it has got; starts it at the person's
-// first click or key press on the game's area (browsers keep sound off until then, and a match
-// begun while nobody looks would be lost); keeps the arrow keys from scrolling the page; lets the
+// first click or key press on the game's area, or the end of the first tap on the game or its
+// controls (browsers keep sound off until then, and a match begun while nobody looks would be
+// lost); brings the sound back after the browser has suspended it (another app, a locked phone);
+// keeps the arrow keys from scrolling the page; lets the
 // game draw without WebGL where the browser has none; has the service worker keep the game for
 // play with no network; and shows on the page whatever stops the game from running: no
 // WebAssembly, a file that did not download, or the game's own start-up messages (it writes to its
 // standard output only when it cannot start).
 'use strict';
 (function () {
+  const stage = document.getElementById('stage');
   const game = document.getElementById('game');
   const canvas = document.getElementById('canvas');
   const prompt = document.getElementById('prompt');
@@ -102,6 +105,14 @@
     window.Module.callMain([]);
   }
 
+  const touchscreen = () => document.documentElement.classList.contains('touch');
+  const invitation = () => (touchscreen() ? 'Tap to play' : 'Click here or press a key to play');
+  stage.addEventListener('touchscreen', () => {
+    if (ready && !started && !failed) {
+      prompt.textContent = invitation();
+    }
+  });
+
   function askToPlay(event) {
     if (event.type === 'keydown' && (event.ctrlKey || event.altKey || event.metaKey)) {
       return;
@@ -111,6 +122,27 @@
   }
   game.addEventListener('mousedown', askToPlay);
   game.addEventListener('keydown', askToPlay);
+  // A tap starts the game as it ends: browsers let sound start then, not as a touch begins.
+  for (const type of ['pointerup', 'touchend']) {
+    stage.addEventListener(type, (event) => {
+      if (!event.target.closest('#fullscreen')) {
+        askToPlay(event);
+      }
+    });
+  }
+
+  // Sound the browser has suspended or interrupted (another app in front, the phone locked) is
+  // resumed when the page is back, or at the next touch or key where the browser wants one.
+  function resumeSound() {
+    const context = window.Module && window.Module.SDL2 && window.Module.SDL2.audioContext;
+    if (context && (context.state === 'suspended' || context.state === 'interrupted')) {
+      context.resume().catch(() => {});
+    }
+  }
+  for (const type of ['pointerup', 'touchend', 'keydown', 'mousedown', 'focus', 'pageshow']) {
+    window.addEventListener(type, resumeSound, true);
+  }
+  document.addEventListener('visibilitychange', () => document.hidden || resumeSound());
 
   // The game reads the arrow keys; the page never scrolls with them.
   const gameKeys = new Set(['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ']);
@@ -171,7 +203,7 @@
     printErr: (line) => console.warn(line),
     onRuntimeInitialized: () => {
       ready = true;
-      prompt.textContent = 'Click here or press a key to play';
+      prompt.textContent = invitation();
       if (wanted) {
         startGame();
       }

@@ -1,6 +1,7 @@
 // What the browser tests and the browser benchmark share: the tests' own web server, which adds
 // observe.js to the page; pages opened in any engine (engines.mjs) with the game watched; and the
 // native tests' helper programs (built for Node.js).
+import assert from 'node:assert/strict';
 import { execFile, execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -94,7 +95,7 @@ export async function openPage(browser, server, { url = server.url, frames = [],
 
 // Waits until the page says the game may start.
 export function waitReady(page, timeout = 30000) {
-  return page.waitFor(() => /Click/.test(document.getElementById('prompt').textContent), { timeout });
+  return page.waitFor(() => / to play$/.test(document.getElementById('prompt').textContent), { timeout });
 }
 
 // Waits until the game has shown COUNT frames; fails at once, with its words, if the page says
@@ -117,6 +118,24 @@ export async function runTool(name, args) {
   } catch (error) {
     return { status: error.code, output: `${error.stdout || ''}${error.stderr || ''}`.trim() };
   }
+}
+
+// The strip of what is shown now where the player's paddle moves (x 0..120), written to FILE.
+export async function paddleStrip(page, file) {
+  return writeBase64(file, await page.evaluate(() => window.__quorvix.readFrame(121)));
+}
+
+// The one outline in a paddle strip (FILE), as frame_region describes it: its bounding box, the
+// left ends of its top and bottom rows, and a hash of its pixels.
+export async function paddleIn(file, context = '') {
+  const { status, output } = await runTool('frame_region', [file, '0', '0', '120', '599']);
+  assert.equal(status, 0, output);
+  const field = (name) => (new RegExp(`${name}=([-0-9,]+)`).exec(output) || [])[1];
+  assert.equal(field('parts'), '1', `one outline expected in the paddle strip (${context}): ${output}`);
+  const [x0, y0, x1] = field('bbox').split(',').map(Number);
+  const [topLeft] = field('top').split(',').map(Number);
+  const [bottomLeft] = field('bottom').split(',').map(Number);
+  return { x0, y0, x1, topLeft, bottomLeft, hash: /hash=(\w+)/.exec(output)[1] };
 }
 
 export function scratchDir() {

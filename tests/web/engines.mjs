@@ -130,6 +130,12 @@ function startXvfb(track) {
 
 function puppeteerPage(page) {
   return {
+    // A phone or tablet (TOUCH): a touch screen, a coarse pointer and a mobile viewport.
+    resize: ({ width, height, touch = false, scale = 1 }) =>
+      page.setViewport({ width, height, deviceScaleFactor: scale, isMobile: touch, hasTouch: touch }),
+    touchStart: (x, y) => page.touchscreen.touchStart(x, y),
+    cdp: () => page.createCDPSession(),
+    screenshot: (options) => page.screenshot(options),
     goto: (url) => page.goto(url),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     click: (selector) => page.click(selector),
@@ -143,10 +149,10 @@ function puppeteerPage(page) {
 async function puppeteerBrowser(browser) {
   return {
     version: await browser.version(),
-    newPage: async ({ width = 1000, height = 800 } = {}) => {
-      const page = await browser.newPage();
-      await page.setViewport({ width, height });
-      return puppeteerPage(page);
+    newPage: async ({ width = 1000, height = 800, touch, scale } = {}) => {
+      const page = puppeteerPage(await browser.newPage());
+      await page.resize({ width, height, touch, scale });
+      return page;
     },
   };
 }
@@ -173,6 +179,9 @@ function chromium(...extraArgs) {
         // Chromium still looks up its own services' names (accounts.google.com and others): no
         // name resolves but 127.0.0.1's.
         '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1',
+        // Sound only after the person has clicked, tapped or pressed a key, as in a browser of
+        // one's own.
+        '--autoplay-policy=document-user-activation-required',
         ...extraArgs,
       ],
     }).then((browser) => {

@@ -8,7 +8,7 @@ import { after, before, test } from 'node:test';
 
 import { launch } from './engines.mjs';
 import {
-  openPage, runTool, serve, setting, unpackSite, waitFrames, waitReady, writeBase64,
+  openPage, paddleIn, paddleStrip, runTool, serve, setting, unpackSite, waitFrames, waitReady, writeBase64,
 } from './browser.mjs';
 
 const frameShapes = setting('QUORVIX_FRAMES');
@@ -52,7 +52,10 @@ test('the page loads cleanly, counts its download, and runs nothing before the f
     audio: Boolean(window.__quorvix.audio.context),
     prompts: window.__quorvix.prompts,
     keys: document.getElementById('keys').textContent.replace(/\s+/g, ' ').trim(),
-    canvas: ((c) => [c.width, c.height, getComputedStyle(c).imageRendering])(document.getElementById('canvas')),
+    canvas: ((c) => [c.width, c.height, c.clientWidth, c.clientHeight, getComputedStyle(c).imageRendering])(
+      document.getElementById('canvas')),
+    // A desktop's page, without the controls of touch screens.
+    controls: [...document.querySelectorAll('button')].filter((button) => button.offsetWidth > 0).length,
   }));
   assert.deepEqual(await page.problems(), []);
   assert.equal(state.scrollY, 0, 'arrow keys scrolled the page');
@@ -62,7 +65,8 @@ test('the page loads cleanly, counts its download, and runs nothing before the f
   // The download is counted up to its total, then the prompt to play is shown.
   assert.match(state.prompts.join(' | '), /\| Loading… (\d+\.\d) MB of \1 MB \| Click here or press a key to play$/);
   assert.match(state.keys, /↑ ↓ move your paddle · → ← tilt it/);
-  assert.deepEqual(state.canvas, [800, 600, 'pixelated']);
+  assert.deepEqual(state.canvas, [800, 600, 800, 600, 'pixelated']);
+  assert.equal(state.controls, 0, 'touch controls on a desktop');
   await page.close();
 });
 
@@ -89,10 +93,7 @@ test('the four arrow keys steer the paddle as natively, and never scroll the pag
   // Snapshots of the paddle's strip (x 0..120) are taken during the sequence and described by
   // frame_region afterwards.
   const snapshots = [];
-  const snap = async () => {
-    const file = path.join(scratch, `keys${snapshots.length + 1}.ppm`);
-    snapshots.push(writeBase64(file, await page.evaluate(() => window.__quorvix.readFrame(121))));
-  };
+  const snap = async () => snapshots.push(await paddleStrip(page, path.join(scratch, `keys${snapshots.length + 1}.ppm`)));
   const hold = async (key, ms) => {
     await page.keyDown(key);
     await sleep(ms);
@@ -111,16 +112,8 @@ test('the four arrow keys steer the paddle as natively, and never scroll the pag
   const tookMs = Date.now() - began;
   assert.equal(await page.evaluate(() => window.scrollY), scrolled, 'the arrow keys scrolled the page');
 
-  const [start, up, down, right, left, still] = await Promise.all(snapshots.map(async (file) => {
-    const { status, output } = await runTool('frame_region', [file, '0', '0', '120', '599']);
-    assert.equal(status, 0, output);
-    const field = (name) => (new RegExp(`${name}=([-0-9,]+)`).exec(output) || [])[1];
-    assert.equal(field('parts'), '1', `one outline expected in the paddle strip (sequence took ${tookMs} ms): ${output}`);
-    const [x0, y0, x1] = field('bbox').split(',').map(Number);
-    const [topLeft] = field('top').split(',').map(Number);
-    const [bottomLeft] = field('bottom').split(',').map(Number);
-    return { x0, y0, x1, topLeft, bottomLeft, hash: /hash=(\w+)/.exec(output)[1] };
-  }));
+  const [start, up, down, right, left, still] = await Promise.all(
+    snapshots.map((file) => paddleIn(file, `sequence took ${tookMs} ms`)));
   assert.deepEqual([start.x0, start.y0, start.x1], [24, 236, 56], 'upright at mid-height');
   assert.ok(up.y0 < 236, `Up: top row ${up.y0}, not above 236`);
   assert.deepEqual([up.x0, up.x1], [24, 56], 'Up keeps it upright');
