@@ -1,7 +1,8 @@
 // The browser edition's figures, in Debian's Chromium (headless, WebGL in software) or another
 // engine of the tests' (engines.mjs), served on 127.0.0.1 by the tests' own server:
 //   - the frame period over SECONDS of play (default 30), against the native game's 20 ms; the
-//     500 ms and 2500 ms pauses after a point and a match are left out, as natively;
+//     500 ms and 2500 ms pauses after a point and a match are left out, as natively; and in
+//     Chromium the same on an emulated phone with the CPU slowed down four times;
 //   - the time from the click that starts the game to its first frame (median of 7 page loads);
 //   - what a first visitor downloads before the first frame, file by file, as published and
 //     gzipped (gzip -9): every request the server answered by then, the service worker's too (the
@@ -26,6 +27,9 @@ if (!site || !(seconds > 0)) {
 const FRAME_MS = 20;
 const PAUSE_MS = 300; // any longer period is a pause after a point or a match
 const STARTS = 7;
+// A phone held sideways, in Chromium's emulation, its CPU slowed down as a mid-range phone's.
+const PHONE = { width: 915, height: 412, scale: 2.625, touch: true };
+const PHONE_SLOWER = 4;
 
 const percentile = (sorted, p) => sorted[Math.min(sorted.length - 1, Math.floor((p / 100) * sorted.length))];
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -59,19 +63,32 @@ try {
     server.close();
   }
 
+  // The frame periods over SECONDS of play, left out the pauses; on a phone, started by a tap
+  // with the CPU slowed down SLOWER times.
   const server = await serve(site);
-  const page = await openPage(browser, server);
-  await waitReady(page);
-  await page.click('#game');
-  await waitFrames(page, 2);
-  await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
-  const times = await page.evaluate(() => window.__quorvix.frameTimes);
-  const problems = await page.problems();
-  await page.close();
+  async function framePeriods({ phone = false, slower = 1 } = {}) {
+    const page = await openPage(browser, server, phone ? { viewport: PHONE } : {});
+    await waitReady(page);
+    if (phone) {
+      await (await page.cdp()).send('Emulation.setCPUThrottlingRate', { rate: slower });
+      await (await page.touchStart(PHONE.width / 2, PHONE.height / 2)).end();
+    } else {
+      await page.click('#game');
+    }
+    await waitFrames(page, 2);
+    await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
+    const times = await page.evaluate(() => window.__quorvix.frameTimes);
+    problems.push(...await page.problems());
+    await page.close();
+    const periods = times.slice(1).map((t, i) => t - times[i]);
+    const play = periods.filter((p) => p < PAUSE_MS).sort((a, b) => a - b);
+    const mean = play.reduce((a, b) => a + b, 0) / play.length;
+    return { play, mean, pauses: periods.length - play.length };
+  }
+  const problems = [];
+  const { play, mean, pauses } = await framePeriods();
+  const onPhone = browser.name === 'chromium' ? await framePeriods({ phone: true, slower: PHONE_SLOWER }) : null;
   server.close();
-  const periods = times.slice(1).map((t, i) => t - times[i]);
-  const play = periods.filter((p) => p < PAUSE_MS).sort((a, b) => a - b);
-  const mean = play.reduce((a, b) => a + b, 0) / play.length;
 
   const sizes = [...new Set(fetched)].sort().map((name) => {
     const bytes = fs.readFileSync(path.join(site, name));
@@ -84,10 +101,15 @@ try {
   const f1 = (v) => v.toFixed(1);
   const f2 = (v) => v.toFixed(2);
   console.log(`Frame period over ${seconds} s of play (${play.length} frames, ` +
-              `${periods.length - play.length} pauses left out): mean ${f2(mean)} ms, ` +
+              `${pauses} pauses left out): mean ${f2(mean)} ms, ` +
               `p50 ${f2(percentile(play, 50))} ms, p99 ${f2(percentile(play, 99))} ms ` +
               `(${f1(1000 / mean)} frames a second; native: ${FRAME_MS} ms, 50 a second; ` +
               `mean within 2 %: ${mean <= FRAME_MS * 1.02 ? 'yes' : 'no'})`);
+  if (onPhone) {
+    console.log(`On a phone (${PHONE.width} x ${PHONE.height}, touch, CPU ${PHONE_SLOWER} times slower), ` +
+                `over ${seconds} s: mean ${f2(onPhone.mean)} ms, p50 ${f2(percentile(onPhone.play, 50))} ms, ` +
+                `p99 ${f2(percentile(onPhone.play, 99))} ms (${f1(1000 / onPhone.mean)} frames a second)`);
+  }
   console.log(`Click to first frame (median of ${STARTS}): ${f1(median(starts))} ms ` +
               `(runs: ${starts.map(f1).join(', ')})`);
   const repeated = (file) => (file.times > 1 ? ` (${file.times} times)` : '');
