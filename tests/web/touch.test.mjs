@@ -22,13 +22,16 @@ after(async () => {
   server?.close();
 });
 
-// Screens in CSS px, and what the court fills on each. In this order, the second is the first
-// turned upright: the page follows the rotation.
+// Screens in CSS px, the parts of them kept clear of a notch and rounded corners, and what the
+// court fills on each. In this order, the second is the first turned upright: the page follows the
+// rotation.
 const devices = [
   { name: 'phone held sideways', width: 915, height: 412, scale: 2.625, fills: 'height' },
   { name: 'phone upright', width: 412, height: 915, scale: 2.625, fills: 'width' },
   { name: 'small phone held sideways', width: 740, height: 360, scale: 1, fills: 'height' },
   { name: 'tablet held sideways', width: 1180, height: 820, scale: 2, fills: '800 x 600 or more' },
+  { name: 'phone with a notch held sideways', width: 844, height: 390, scale: 3, fills: 'height',
+    insets: { left: 47, right: 47, top: 0, bottom: 21 } },
 ];
 const phone = { ...devices[0], touch: true };
 
@@ -84,27 +87,30 @@ async function keysNow(page, count) {
 test('the whole court fits every screen, as large as the controls leave room for, and nothing scrolls', async () => {
   const page = await openPage(browser, server, { viewport: { ...devices[0], touch: true } });
   await waitReady(page);
+  const cdp = await page.cdp();
   for (const device of devices) {
+    const insets = { left: 0, right: 0, top: 0, bottom: 0, ...device.insets };
+    await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets });
     await page.resize({ ...device, touch: true });
     await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
     const { court, controls, scroll, viewport, smooth } = await layout(page);
     const where = `${device.name}: ${JSON.stringify({ court, controls })}`;
     assert.deepEqual(viewport, { width: device.width, height: device.height }, where);
     assert.deepEqual(scroll, [0, 0, 0, 0], `the page scrolls on the ${where}`);
-    assert.ok(court.x >= 0 && court.y >= 0 && court.right <= device.width && court.bottom <= device.height,
-              `the court is not whole on the ${where}`);
+    const safe = { x: insets.left, y: insets.top, right: device.width - insets.right, bottom: device.height - insets.bottom };
+    const inside = (box) => box.x >= safe.x && box.y >= safe.y && box.right <= safe.right && box.bottom <= safe.bottom;
+    assert.ok(inside(court), `the court is not whole on the ${where}`);
     assert.equal(Math.round(court.width * device.scale) * 3, Math.round(court.height * device.scale) * 4, where);
     // Whole screen pixels, in whole multiples of 4 : 3, short of the edge by less than 4.
     const short = (size, edge) => edge - size >= 0 && edge - size < 4 / device.scale;
-    assert.ok({ height: short(court.height, device.height), width: short(court.width, device.width),
+    assert.ok({ height: short(court.height, safe.bottom - safe.y), width: short(court.width, safe.right - safe.x),
                 '800 x 600 or more': court.width >= 800 }[device.fills], `the court does not fill the ${where}`);
     // Below one screen pixel per court pixel, smooth; else nearest-pixel.
     assert.equal(smooth, court.width * device.scale < 800, where);
     const sideways = device.width > device.height;
     for (const [name, control] of Object.entries(controls)) {
       assert.ok(control.width >= 44 && control.height >= 44, `${name} is too small on the ${where}`);
-      assert.ok(control.x >= 0 && control.y >= 0 && control.right <= device.width && control.bottom <= device.height,
-                `${name} is off the ${where}`);
+      assert.ok(inside(control), `${name} is off the ${where}`);
       const clear = control.right <= court.x || control.x >= court.right
         || control.bottom <= court.y || control.y >= court.bottom;
       assert.ok(clear, `${name} covers the court on the ${where}`);
