@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "game/gamepad.h"
 #include "game/match.h"
 #include "game/paddle.h"
 
@@ -159,6 +160,8 @@ int initializeSDL() {
             return 1;
         }
     }
+    // Pads are welcome but never needed: without controller support the game plays without them.
+    startGamepads();
     return 0;
 }
 
@@ -189,6 +192,7 @@ int loadMedia() {
 }
 
 void closeSDL() {
+    closeGamepads();
     for (Mix_Music*& music : gMus) {
         Mix_FreeMusic(music);
         music = nullptr;

@@ -9,6 +9,7 @@
 #include "game/ball.h"
 #include "game/bounce.h"
 #include "game/game.h"
+#include "game/gamepad.h"
 #include "game/opponent.h"
 #include "game/paddle.h"
 #include "game/player.h"
@@ -28,13 +29,15 @@ constexpr int kStartServeY = 5400;
 constexpr int kPlayerPointServeY = 4800;
 constexpr int kOpponentPointServeY = 1800;
 
-// Ends the loop on the quit event; every other event is discarded (keys are read as held state).
+// Ends the loop on the quit event. Pads plugged in or out are opened or closed; every other event
+// is discarded (keys and pads are read as held state).
 bool quitRequested() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT) {
             return true;
         }
+        handleGamepadEvent(event);
     }
     return false;
 }

@@ -1,10 +1,12 @@
 // Player control. Keys are read as held state once per frame, so holding a key gives one step a
-// frame whatever the keyboard's auto-repeat does.
+// frame whatever the keyboard's auto-repeat does. A pad's D-pad, left stick and shoulder buttons
+// hold the same keys (game/gamepad.h), alongside the keyboard.
 #include "game/player.h"
 
 #include <SDL.h>
 
 #include "game/game.h"
+#include "game/gamepad.h"
 
 namespace {
 
@@ -35,12 +37,18 @@ constexpr KeyRow kKeyRows[] = {
     {SDL_SCANCODE_LEFT, SDL_SCANCODE_UNKNOWN, nullptr, rotatePlayerLeft},
 };
 
+// A key counts as held on the keyboard or on any pad.
+bool isHeld(const Uint8* keyboard, SDL_Scancode key) {
+    return keyboard[key] != 0 || gamepadHolds(key);
+}
+
 } // namespace
 
 int moveAndRotatePlayer() {
-    const Uint8* held = SDL_GetKeyboardState(nullptr);
+    const Uint8* keyboard = SDL_GetKeyboardState(nullptr);
     for (const KeyRow& row : kKeyRows) {
-        if (held[row.first] == 0 || (row.second != SDL_SCANCODE_UNKNOWN && held[row.second] == 0)) {
+        if (!isHeld(keyboard, row.first) ||
+            (row.second != SDL_SCANCODE_UNKNOWN && !isHeld(keyboard, row.second))) {
             continue;
         }
         if (row.move != nullptr) {

@@ -17,7 +17,14 @@
  *                           sound effects leak (the memory check must catch it).
  *   QUORVIX_HOLD_KEYS       space- or comma-separated scancodes that SDL_GetKeyboardState reports
  *                           as held from the very first frame (82 is Up), on top of the real
- *                           keyboard: a deterministic player for long scripted runs.
+ *                           keyboard: a deterministic player for long scripted runs. A scancode
+ *                           written CODE@FIRST-LAST is held in frames FIRST to LAST only.
+ *   QUORVIX_PAD             a virtual game controller plugged in and driven during play:
+ *                           "ATTACH BUTTON FIRST LAST DETACH" (frame numbers, and SDL's
+ *                           game controller button number, 11 for D-pad up), meaning: plugged in
+ *                           for frame ATTACH, BUTTON held in frames FIRST to LAST, unplugged for
+ *                           frame DETACH (with the button still held if LAST is later). SDL passes
+ *                           on a pad's input only while the game's window has the focus.
  *   QUORVIX_REPORT_FILE     at exit, the presents and their timing are written here:
  *                             presents <n>
  *                             first_present_realtime_ns <wall-clock time at the end of the first>
@@ -83,6 +90,7 @@ static int parse_numbers(const char* list, int* out, int max) {
 /* ------------------------------------------------------------------------------------------ */
 
 static int g_presents;
+static void drive_pad(void);
 static long long g_stamps[MAX_TIMED_PRESENTS];
 static long long g_first_realtime;
 static long long g_cpu_after_first;
@@ -194,6 +202,7 @@ void SDL_RenderPresent(SDL_Renderer* renderer) {
     if (g_presents <= MAX_TIMED_PRESENTS) {
         g_stamps[g_presents - 1] = now_ns(CLOCK_MONOTONIC);
     }
+    drive_pad();
 }
 
 __attribute__((destructor)) static void write_report(void) {
@@ -216,25 +225,101 @@ __attribute__((destructor)) static void write_report(void) {
 /* Keys held from the first frame                                                             */
 /* ------------------------------------------------------------------------------------------ */
 
+/* The frame being played: the one shown next. */
+static int playing_frame(void) {
+    return g_presents + 1;
+}
+
+struct held_key {
+    int code;
+    int first; /* frames; 0 and INT_MAX when held throughout */
+    int last;
+};
+
+static int parse_held_keys(const char* list, struct held_key* out, int max) {
+    int count = 0;
+    while (list != NULL && *list != '\0' && count < max) {
+        char* end;
+        long code = strtol(list, &end, 10);
+        if (end == list) {
+            ++list; /* separator */
+            continue;
+        }
+        struct held_key key = {(int)code, 0, 0x7fffffff};
+        if (*end == '@') {
+            key.first = (int)strtol(end + 1, &end, 10);
+            key.last = *end == '-' ? (int)strtol(end + 1, &end, 10) : key.first;
+        }
+        out[count++] = key;
+        list = end;
+    }
+    return count;
+}
+
 const Uint8* SDL_GetKeyboardState(int* numkeys) {
     REAL(SDL_GetKeyboardState);
     static Uint8 held[SDL_NUM_SCANCODES];
-    static int codes[MAX_HELD_KEYS];
+    static struct held_key keys[MAX_HELD_KEYS];
     static int count = -1;
     if (count < 0) {
-        count = parse_numbers(getenv("QUORVIX_HOLD_KEYS"), codes, MAX_HELD_KEYS);
+        count = parse_held_keys(getenv("QUORVIX_HOLD_KEYS"), keys, MAX_HELD_KEYS);
     }
     const Uint8* state = real_fn(numkeys);
     if (count == 0) {
         return state;
     }
     memcpy(held, state, sizeof held);
+    const int frame = playing_frame();
     for (int i = 0; i < count; ++i) {
-        if (codes[i] > 0 && codes[i] < SDL_NUM_SCANCODES) {
-            held[codes[i]] = 1;
+        if (keys[i].code > 0 && keys[i].code < SDL_NUM_SCANCODES && frame >= keys[i].first &&
+            frame <= keys[i].last) {
+            held[keys[i].code] = 1;
         }
     }
     return held;
+}
+
+/* ------------------------------------------------------------------------------------------ */
+/* A virtual pad plugged in, pressed and unplugged during play                                */
+/* ------------------------------------------------------------------------------------------ */
+
+/* Run after each present, for the frame played next: what the game sees at its next event drain. */
+static void drive_pad(void) {
+    static int script[5];
+    static int scripted = -1;
+    static int device = -1;
+    static SDL_Joystick* pad;
+    if (scripted < 0) {
+        scripted = parse_numbers(getenv("QUORVIX_PAD"), script, 5) == 5;
+    }
+    if (!scripted) {
+        return;
+    }
+    const int frame = playing_frame();
+    const int attach = script[0], button = script[1], first = script[2], last = script[3],
+              detach = script[4];
+    if (frame == attach) {
+        SDL_VirtualJoystickDesc desc;
+        memset(&desc, 0, sizeof desc);
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "Quorvix test pad";
+        device = SDL_JoystickAttachVirtualEx(&desc);
+        pad = device >= 0 ? SDL_JoystickOpen(device) : NULL;
+        if (pad == NULL) {
+            fprintf(stderr, "quorvix shim: cannot plug in a virtual pad: %s\n", SDL_GetError());
+        }
+    }
+    if (pad != NULL && (frame == first || frame == last + 1)) {
+        SDL_JoystickSetVirtualButton(pad, button, frame == first ? SDL_PRESSED : SDL_RELEASED);
+    }
+    if (pad != NULL && frame == detach) {
+        SDL_JoystickClose(pad);
+        pad = NULL;
+        SDL_JoystickDetachVirtual(device);
+    }
 }
 
 /* ------------------------------------------------------------------------------------------ */

@@ -1,7 +1,10 @@
 // Player control: the key table, the position limits and the single-precision angle sequence.
+#include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "game/gamepad.h"
 #include "game/paddle.h"
 #include "game/player.h"
 #include "test_support.h"
@@ -10,6 +13,13 @@ namespace {
 
 class PlayerTest : public GameTest {
   protected:
+    // Hands every queued event to the pads, as the match loop's event drain does.
+    static void drainEvents() {
+        for (; !fake::state().events.empty(); fake::state().events.pop_front()) {
+            handleGamepadEvent(fake::state().events.front());
+        }
+    }
+
     static void hold(std::initializer_list<SDL_Scancode> keys) {
         std::fill(std::begin(fake::state().keys), std::end(fake::state().keys), Uint8{0});
         for (SDL_Scancode key : keys) {
@@ -59,6 +69,87 @@ TEST_F(PlayerTest, FirstMatchingKeyRowWins) {
         EXPECT_EQ(fake::callsNamed("SDL_GetKeyboardState"),
                   (std::vector<fake::Call>{{"SDL_GetKeyboardState", {0}}}));
     }
+}
+
+// A pad stands for the arrow keys: its D-pad one to one, its left stick past half of each axis's
+// travel, its shoulders tilt; it combines with the keyboard as held keys combine.
+TEST_F(PlayerTest, PadsHoldTheArrowKeys) {
+    using Axis = std::pair<SDL_GameControllerAxis, Sint16>;
+    struct Case {
+        const char* what;
+        std::vector<SDL_GameControllerButton> buttons;
+        std::vector<Axis> axes;
+        std::vector<SDL_Scancode> keys;
+        int move;
+        int tilt;
+    };
+    const auto x = SDL_CONTROLLER_AXIS_LEFTX, y = SDL_CONTROLLER_AXIS_LEFTY;
+    const auto up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+               left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+    const Case cases[] = {
+        {"D-pad up", {up}, {}, {}, -1, 0},
+        {"D-pad down and right", {down, right}, {}, {}, 1, 1},
+        {"D-pad left", {left}, {}, {}, 0, -1},
+        {"left shoulder", {SDL_CONTROLLER_BUTTON_LEFTSHOULDER}, {}, {}, 0, -1},
+        {"right shoulder", {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER}, {}, {}, 0, 1},
+        {"stick just past half up", {}, {{y, -16385}}, {}, -1, 0},
+        {"stick at half up", {}, {{y, -16384}}, {}, 0, 0},
+        {"stick at half right", {}, {{x, 16384}}, {}, 0, 0},
+        {"stick full up, 20 degrees to the right", {}, {{y, -30791}, {x, 11207}}, {}, -1, 0},
+        {"stick down and left", {}, {{y, 20000}, {x, -20000}}, {}, 1, -1},
+        {"stick fully right", {}, {{x, 32767}}, {}, 0, 1},
+        {"right stick", {}, {{SDL_CONTROLLER_AXIS_RIGHTY, -32768}}, {}, 0, 0},
+        {"face button", {SDL_CONTROLLER_BUTTON_A}, {}, {}, 0, 0},
+        {"pad down, Up key: Up wins, as with two keys", {down}, {}, {SDL_SCANCODE_UP}, -1, 0},
+        {"pad left, Right key: Right wins", {left}, {}, {SDL_SCANCODE_RIGHT}, 0, 1},
+        {"pad up, Left key: both", {up}, {}, {SDL_SCANCODE_LEFT}, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        closeGamepads();
+        fake::reset();
+        fake::Pad& pad = fake::plugPad();
+        drainEvents();
+        for (SDL_GameControllerButton button : c.buttons) {
+            pad.buttons[button] = 1;
+        }
+        for (const Axis& axis : c.axes) {
+            pad.axes[axis.first] = axis.second;
+        }
+        for (SDL_Scancode key : c.keys) {
+            fake::state().keys[key] = 1;
+        }
+        gPlayerY = 3000;
+        gPlayerOrientation = 0.0f;
+        moveAndRotatePlayer();
+        EXPECT_EQ(gPlayerY, 3000 + 90 * c.move);
+        EXPECT_EQ(gPlayerOrientation, c.tilt == 0 ? 0.0f : (c.tilt > 0 ? 0.15f : -0.15f));
+    }
+}
+
+// Any of several pads plays; an unplugged pad is closed and holds nothing; a joystick that SDL does
+// not know as a game controller is never opened.
+TEST_F(PlayerTest, PadsComeAndGo) {
+    fake::plugPad(false);
+    fake::plugPad();
+    fake::Pad& second = fake::plugPad();
+    drainEvents();
+    second.buttons[SDL_CONTROLLER_BUTTON_DPAD_UP] = 1;
+    gPlayerY = 3000;
+    moveAndRotatePlayer();
+    EXPECT_EQ(gPlayerY, 2910);
+    fake::unplugPad(2);
+    drainEvents();
+    second.buttons[SDL_CONTROLLER_BUTTON_DPAD_UP] = 1; // a stale state, were the pad still read
+    moveAndRotatePlayer();
+    EXPECT_EQ(gPlayerY, 2910);
+    const std::deque<fake::Pad>& pads = fake::state().pads;
+    EXPECT_EQ(pads[0].opened + pads[1].opened + pads[2].opened, 1);
+    closeGamepads();
+    EXPECT_EQ(pads[1].opened, 0);
+    EXPECT_EQ(fake::callsNamed("SDL_GameControllerOpen"),
+              (std::vector<fake::Call>{{"SDL_GameControllerOpen", {1}},
+                                       {"SDL_GameControllerOpen", {2}}}));
 }
 
 TEST_F(PlayerTest, MovesWithinTheLimits) {

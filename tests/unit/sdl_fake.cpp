@@ -1,6 +1,7 @@
 // The fake's definitions of the SDL and SDL_mixer entry points the game uses.
 #include "sdl_fake.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -116,6 +117,27 @@ void pushQuit() {
     pushEvent(SDL_QUIT);
 }
 
+Pad& plugPad(bool controller) {
+    Pad& pad = current().pads.emplace_back();
+    pad.id = static_cast<SDL_JoystickID>(100 + current().pads.size());
+    pad.controller = controller;
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERDEVICEADDED;
+    event.cdevice.which = static_cast<Sint32>(current().pads.size() - 1);
+    current().events.push_back(event);
+    return pad;
+}
+
+void unplugPad(int index) {
+    Pad& pad = current().pads[static_cast<std::size_t>(index)];
+    std::fill(std::begin(pad.buttons), std::end(pad.buttons), Uint8{0});
+    std::fill(std::begin(pad.axes), std::end(pad.axes), Sint16{0});
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERDEVICEREMOVED;
+    event.cdevice.which = pad.id;
+    current().events.push_back(event);
+}
+
 } // namespace fake
 
 using fake::current;
@@ -148,6 +170,9 @@ int SDL_InitSubSystem(Uint32 flags) {
     record("SDL_InitSubSystem", {flags});
     if (current().failVideo && (flags & SDL_INIT_VIDEO) != 0) {
         current().error = kNoVideoDevice;
+        return -1;
+    }
+    if (current().failGamepads && (flags & SDL_INIT_GAMECONTROLLER) != 0) {
         return -1;
     }
     current().liveVideoSubsystems += (flags & SDL_INIT_VIDEO) != 0 ? 1 : 0;
@@ -317,6 +342,51 @@ int SDL_PollEvent(SDL_Event* event) {
 const Uint8* SDL_GetKeyboardState(int* numkeys) {
     record("SDL_GetKeyboardState", {numkeys == nullptr ? 0 : 1});
     return current().keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pads
+// ---------------------------------------------------------------------------------------------
+static fake::Pad* padOf(SDL_GameController* controller) {
+    return reinterpret_cast<fake::Pad*>(controller);
+}
+
+SDL_bool SDL_IsGameController(int index) {
+    record("SDL_IsGameController", {index});
+    return current().pads.at(static_cast<std::size_t>(index)).controller ? SDL_TRUE : SDL_FALSE;
+}
+
+SDL_JoystickID SDL_JoystickGetDeviceInstanceID(int index) {
+    record("SDL_JoystickGetDeviceInstanceID", {index});
+    return current().pads.at(static_cast<std::size_t>(index)).id;
+}
+
+SDL_GameController* SDL_GameControllerOpen(int index) {
+    record("SDL_GameControllerOpen", {index});
+    fake::Pad& pad = current().pads.at(static_cast<std::size_t>(index));
+    ++pad.opened;
+    return reinterpret_cast<SDL_GameController*>(&pad);
+}
+
+void SDL_GameControllerClose(SDL_GameController* controller) {
+    record("SDL_GameControllerClose", {padOf(controller)->id});
+    --padOf(controller)->opened;
+}
+
+SDL_Joystick* SDL_GameControllerGetJoystick(SDL_GameController* controller) {
+    return reinterpret_cast<SDL_Joystick*>(controller);
+}
+
+SDL_JoystickID SDL_JoystickInstanceID(SDL_Joystick* joystick) {
+    return reinterpret_cast<fake::Pad*>(joystick)->id;
+}
+
+Uint8 SDL_GameControllerGetButton(SDL_GameController* controller, SDL_GameControllerButton button) {
+    return padOf(controller)->buttons[button];
+}
+
+Sint16 SDL_GameControllerGetAxis(SDL_GameController* controller, SDL_GameControllerAxis axis) {
+    return padOf(controller)->axes[axis];
 }
 
 // ---------------------------------------------------------------------------------------------

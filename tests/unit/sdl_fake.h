@@ -64,6 +64,16 @@ extern SDL_Renderer* const kRenderer;
 extern Mix_Chunk kChunks[kSoundCount];
 Mix_Music* musicHandle(int slot);
 
+// A pad plugged in: its buttons and axes as SDL's game controller API reports them. Its device
+// index is its place in State::pads, and it is opened by handing out a pointer to it.
+struct Pad {
+    SDL_JoystickID id = 0;
+    bool controller = true; // SDL knows it as a game controller
+    Uint8 buttons[SDL_CONTROLLER_BUTTON_MAX] = {};
+    Sint16 axes[SDL_CONTROLLER_AXIS_MAX] = {};
+    int opened = 0; // opens less closes
+};
+
 struct State {
     bool record = true;
     std::vector<Call> calls;
@@ -74,6 +84,7 @@ struct State {
 
     std::deque<SDL_Event> events;
     Uint8 keys[SDL_NUM_SCANCODES] = {};
+    std::deque<Pad> pads; // a deque, so that opened pads stay where they are as more arrive
 
     // Start-up failures to inject.
     bool failInit = false;
@@ -81,6 +92,7 @@ struct State {
     bool failWindow = false;
     bool failRenderer = false;
     bool failAudio = false;
+    bool failGamepads = false;          // no controller support
     std::set<std::string> missingFiles; // paths that SDL_RWFromFile / Mix_LoadMUS cannot open
     std::string error = "fake error";
 
@@ -115,5 +127,9 @@ std::vector<std::string> callNames();
 // Queues a quit event.
 void pushQuit();
 void pushEvent(Uint32 type);
+// Plugs in a pad, queueing its arrival as SDL does; returns it, to press its buttons.
+Pad& plugPad(bool controller = true);
+// Unplugs pad INDEX, queueing its removal.
+void unplugPad(int index);
 
 } // namespace fake

@@ -53,10 +53,18 @@ TEST_F(ShellTest, StartsEverythingInOrderWithTheExactArguments) {
         {"SDL_CreateRenderer", {1, -1, 6}},
         {"SDL_SetRenderDrawColor", {1, 0, 0, 0, 255}},
         {"Mix_OpenAudio", {44100, 0x8010, 2, 2048}},
+        {"SDL_InitSubSystem", {SDL_INIT_GAMECONTROLLER}},
     };
     EXPECT_EQ(fake::state().calls, expected);
     EXPECT_EQ(gWindow, fake::kWindow);
     EXPECT_EQ(gRenderer, fake::kRenderer);
+
+    // Without controller support the game starts all the same, without pads.
+    fake::reset();
+    fake::state().failGamepads = true;
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(initializeSDL(), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(ShellTest, StartUpStopsAtTheFirstFailingStepWithItsMessage) {
@@ -127,7 +135,7 @@ TEST_F(ShellTest, RefusesAVideoDriverThatShowsNothingUnlessTheUserNamedOne) {
         if (c.starts) {
             EXPECT_EQ(result, 0);
             EXPECT_EQ(output, "");
-            EXPECT_EQ(fake::callNames().back(), "Mix_OpenAudio");
+            EXPECT_EQ(fake::callNames().back(), "SDL_InitSubSystem"); // pads, after every step
         } else {
             EXPECT_EQ(result, 1);
             EXPECT_EQ(output, "SDL could not initialize! SDL Error: No display could be opened "

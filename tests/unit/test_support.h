@@ -8,6 +8,7 @@
 
 #include "app/shell.h"
 #include "game/game.h"
+#include "game/gamepad.h"
 #include "game/paddle.h"
 #include "sdl_fake.h"
 
@@ -45,6 +46,7 @@ int runFrames(long long frames, const std::function<void(long long)>& perFrame =
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        closeGamepads(); // before the fake forgets the pads they are
         fake::reset();
         testing_support::resetGameState();
     }

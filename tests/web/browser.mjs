@@ -74,10 +74,13 @@ export function serve(root) {
 // are kept exactly as shown, and the arrow key `hold` (say 'ArrowRight') is held from the game's
 // first frame. `page.problems()` lists what would worry a developer: console errors, uncaught
 // errors, the page's policy refusing something, and requests that SERVER failed or refused.
-export async function openPage(browser, server, { url = server.url, frames = [], hold = null,
+export async function openPage(browser, server, { url = server.url, frames = [], hold = null, pad = false,
                                                   viewport = { width: 1000, height: 800 } } = {}) {
   const page = await browser.newPage(viewport);
   const address = new URL(url);
+  if (pad) {
+    address.searchParams.set('pad', '1');
+  }
   if (frames.length) {
     address.searchParams.set('frames', frames.join(','));
   }

@@ -1,5 +1,5 @@
 // What the browser edition's page does once, in Chromium, whatever the engine: the victory music
-// through the game's own mixer and patches, what stops the game shown on the page, and the
+// through the game's own mixer and patches, what stops the game shown on the page, a pad, and the
 // service worker's play with no network and its updates. The game's play itself is tested in every
 // engine (play.test.mjs).
 import assert from 'node:assert/strict';
@@ -9,7 +9,9 @@ import path from 'node:path';
 import { after, before, test } from 'node:test';
 
 import { launch } from './engines.mjs';
-import { openPage, repo, serve, setting, unpackSite, waitFrames, waitReady } from './browser.mjs';
+import {
+  openPage, paddleIn, paddleStrip, repo, serve, setting, unpackSite, waitFrames, waitReady,
+} from './browser.mjs';
 
 const { scratch, site } = unpackSite();
 let probeServer;
@@ -113,6 +115,33 @@ function newVersion() {
     wasmBytes: fs.statSync(path.join(stage, 'quorvix.wasm')).size,
   };
 }
+
+test('a pad plugged in during play moves the paddle as the keys do', async () => {
+  const server = await serve(site);
+  const page = await openPage(browser, server, { pad: true });
+  await waitReady(page);
+  await page.click('#game');
+  // After the first point (frame 82) the ball is away from the paddle's strip for some 3.5 s.
+  await waitFrames(page, 84);
+  const hold = async (press, release, ms) => {
+    await press();
+    await new Promise((resolve) => setTimeout(resolve, ms));
+    await release();
+  };
+  const dpadUp = (held) => () => page.evaluate((down) => { window.__quorvix.padButtons[12] = down; }, held);
+  const snap = async (name) => paddleIn(await paddleStrip(page, path.join(scratch, `${name}.ppm`)), name);
+  await page.evaluate(() => window.__quorvix.plugPad());
+  await hold(dpadUp(true), dpadUp(false), 700);
+  const byPad = await snap('pad-up');
+  await hold(() => page.keyDown('ArrowDown'), () => page.keyUp('ArrowDown'), 400);
+  await hold(() => page.keyDown('ArrowUp'), () => page.keyUp('ArrowUp'), 700);
+  const byKey = await snap('key-up');
+  assert.equal(byKey.y0, 0, 'held up, the paddle is at the top');
+  assert.deepEqual(byPad, byKey, "the pad's D-pad and the Up key leave the paddle in different places");
+  assert.deepEqual(await page.problems(), []);
+  await page.close();
+  server.close();
+});
 
 test('after one visit the game loads and plays with no network; a new version replaces the old', async () => {
   const server = await serve(site);

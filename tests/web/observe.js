@@ -17,6 +17,11 @@
 // does natively), and everything SDL hands to Web Audio is recorded with the number of frames
 // drawn by then, so the effects can be found in it sample for sample.
 //
+// Pads: with `&pad=1`, navigator.getGamepads stands in for the browser's pads: it reports none
+// until window.__quorvix.plugPad() announces one (a standard-mapping pad, with a gamepadconnected
+// event, as a browser does once a pad's button is pressed); window.__quorvix.padButtons[n] holds
+// its button n (12 is the D-pad's up).
+//
 // The page: every text its prompt shows, in window.__quorvix.prompts.
 //
 // Problems: console errors, uncaught errors and rejections, and Content-Security-Policy
@@ -39,6 +44,25 @@
     prompts: [],
   };
   window.__quorvix = watch;
+
+  if (settings.get('pad')) {
+    watch.padButtons = Array(17).fill(false);
+    let pads = [];
+    const pad = {
+      id: 'Quorvix test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
+      timestamp: 0, axes: [0, 0, 0, 0],
+      get buttons() {
+        return watch.padButtons.map((pressed) => ({ pressed, touched: pressed, value: pressed ? 1 : 0 }));
+      },
+    };
+    navigator.getGamepads = () => pads;
+    watch.plugPad = () => {
+      pads = [pad];
+      const event = new Event('gamepadconnected');
+      Object.defineProperty(event, 'gamepad', { value: pad });
+      window.dispatchEvent(event);
+    };
+  }
 
   new MutationObserver(() => {
     const text = document.getElementById('prompt')?.textContent;
