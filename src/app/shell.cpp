@@ -10,6 +10,7 @@
 #include "game/gamepad.h"
 #include "game/match.h"
 #include "game/paddle.h"
+#include "render/screen.h"
 
 SDL_Window* gWindow = nullptr;
 SDL_Renderer* gRenderer = nullptr;
@@ -80,7 +81,7 @@ bool startSubsystems() {
 
 bool createWindow() {
     gWindow = SDL_CreateWindow("Quorvix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                               kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
+                               kWindowWidth, kWindowHeight, kWindowFlags);
     return gWindow != nullptr;
 }
 
@@ -160,8 +161,11 @@ int initializeSDL() {
             return 1;
         }
     }
-    // Pads are welcome but never needed: without controller support the game plays without them.
+    // Pads and scaling are welcome but never needed: without controller support the game plays
+    // without pads, and without its texture the court is shown unscaled.
     startGamepads();
+    createCourtTexture();
+    fitCourtToOutput();
     return 0;
 }
 
@@ -201,6 +205,7 @@ void closeSDL() {
         Mix_FreeChunk(sound);
         sound = nullptr;
     }
+    destroyCourtTexture();
     SDL_DestroyRenderer(gRenderer);
     gRenderer = nullptr;
     SDL_DestroyWindow(gWindow);
@@ -210,7 +215,7 @@ void closeSDL() {
     SDL_Quit();
 }
 
-int SDL_main(int /*argc*/, char* /*argv*/[]) {
+int SDL_main(int argc, char* argv[]) {
     setPaddleShape();
 
     int status = 0;
@@ -221,6 +226,9 @@ int SDL_main(int /*argc*/, char* /*argv*/[]) {
         std::puts("Failed to load media!");
         status = 1;
     } else {
+        if (kOwnsWindow && startsInFullscreen(argc, argv)) {
+            setFullscreen(true);
+        }
         int keepPlaying = 1;
         while (keepPlaying != 0) {
             keepPlaying = play();

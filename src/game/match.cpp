@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "app/media.h"
+#include "app/window.h"
 #include "game/ball.h"
 #include "game/bounce.h"
 #include "game/game.h"
@@ -29,8 +30,9 @@ constexpr int kStartServeY = 5400;
 constexpr int kPlayerPointServeY = 4800;
 constexpr int kOpponentPointServeY = 1800;
 
-// Ends the loop on the quit event. Pads plugged in or out are opened or closed; every other event
-// is discarded (keys and pads are read as held state).
+// Ends the loop on the quit event. Pads plugged in or out are opened or closed, the full-screen
+// keys and changes of the window's size are handled; every other event is discarded (keys and
+// pads are read as held state).
 bool quitRequested() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
@@ -38,6 +40,7 @@ bool quitRequested() {
             return true;
         }
         handleGamepadEvent(event);
+        handleWindowEvent(event);
     }
     return false;
 }

@@ -7,6 +7,7 @@
 #include "app/window.h"
 #include "game/game.h"
 #include "render/score.h"
+#include "render/screen.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int courtToPixelNearest(int v) {
 }
 
 void renderFrame(int playerScore, int opponentScore) {
+    beginFrame();
     setColour(kBackground);
     SDL_RenderClear(gRenderer);
     setColour(kForeground);
@@ -43,7 +45,7 @@ void renderFrame(int playerScore, int opponentScore) {
     renderScore(opponentScore, kOpponentPaddle);
     renderPaddles();
     renderBall();
-    SDL_RenderPresent(gRenderer);
+    showFrame();
 }
 
 void renderPaddles() {

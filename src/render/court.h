@@ -1,7 +1,8 @@
 // Court drawing: one complete frame from the game state, in white lines on black.
 #pragma once
 
-// Clears, draws the centre line, both scores, both paddles and the ball, and presents.
+// Clears, draws the centre line, both scores, both paddles and the ball, and presents (scaled to
+// the window as render/screen.h has it).
 void renderFrame(int playerScore, int opponentScore);
 
 // Outlines of both paddles from their corners, in the renderer's current colour.

@@ -32,6 +32,7 @@ H_CASES=0
 H_RUNS=0
 H_XVFB_PID=
 H_GAME_RUNS=()
+H_BACKGROUND=() # other programs of the test's own (window managers), ended with it
 H_CASE=
 H_PROBLEMS=()
 
@@ -127,9 +128,12 @@ h_stop_run() {
 }
 
 h_cleanup() {
-    local status=$? run
+    local status=$? run pid
     for run in "${H_GAME_RUNS[@]}"; do
         h_stop_run "$run"
+    done
+    for pid in "${H_BACKGROUND[@]}"; do
+        kill -TERM "$pid" 2>/dev/null
     done
     if [ -n "$H_XVFB_PID" ]; then
         kill -TERM "$H_XVFB_PID" 2>/dev/null
@@ -204,15 +208,16 @@ quote() {
 # The private X server
 # --------------------------------------------------------------------------------------------
 
-# Starts Xvfb on the first free display (it writes the number to the file descriptor given with
-# -displayfd) and exports DISPLAY once it answers.
+# start_xvfb [SIZE]: starts Xvfb on the first free display (it writes the number to the file
+# descriptor given with -displayfd), its screen SIZE (WIDTHxHEIGHT, 1024x768 by default), and
+# exports DISPLAY once it answers.
 # -noreset: by default the server resets whenever its last client leaves (a readiness probe, each
 # xdotool search) and refuses a client that connects during the reset, so a game started right
 # after the probe could find no display.
 start_xvfb() {
     require_tools Xvfb xdotool xwininfo xdpyinfo
     local numfile=$H_TMP/xvfb.display
-    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" \
+    Xvfb -displayfd 3 -noreset -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$numfile" \
         >"$H_TMP/xvfb.log" 2>&1 &
     H_XVFB_PID=$!
     if ! wait_until 15 h_xvfb_numbered "$numfile" || ! kill -0 "$H_XVFB_PID" 2>/dev/null; then
@@ -221,6 +226,19 @@ start_xvfb() {
     fi
     export DISPLAY=":$(cat "$numfile")"
     wait_until 15 xdpyinfo >/dev/null 2>&1 || abort "Xvfb on $DISPLAY does not answer"
+}
+
+# start_window_manager: runs openbox on the X server (full screen needs a window manager to mean
+# anything) and waits until it manages the screen.
+start_window_manager() {
+    require_tools openbox xprop
+    openbox --sm-disable >"$H_TMP/openbox.log" 2>&1 &
+    H_BACKGROUND+=($!)
+    wait_until 10 h_managed || abort "openbox did not start: $(head -c 300 "$H_TMP/openbox.log")"
+}
+
+h_managed() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
 # h_xvfb_numbered FILE: Xvfb has written its display number to FILE, or has ended.

@@ -27,10 +27,12 @@ play_installed() {
 
 # play_menu_entry: play_installed for the game installed in /usr, started the way a desktop starts
 # it: the menu entry's Exec command (field codes removed), from a directory of its own, with a
-# desktop session's PATH (Debian's /etc/profile gives it to every user but root).
+# desktop session's PATH (Debian's /etc/profile gives it to every user but root). The entry's own
+# command, not its actions'.
 play_menu_entry() {
     local command
-    command=$(sed -n 's/^Exec=//p' /usr/share/applications/quorvix.desktop | sed 's/ *%[a-zA-Z]//g')
+    command=$(sed -n '/^\[Desktop Entry\]/,/^\[/ s/^Exec=//p' /usr/share/applications/quorvix.desktop |
+        sed 's/ *%[a-zA-Z]//g')
     if [ -z "$command" ]; then
         problem "no Exec line in /usr/share/applications/quorvix.desktop"
         return

@@ -16,6 +16,7 @@ struct Opaque {
 };
 Opaque windowObject;
 Opaque rendererObject;
+Opaque textureObject;
 Opaque musicObjects[kMusicCount];
 SDL_RWops streamObjects[kSoundCount]; // one stream per sound file
 
@@ -75,6 +76,7 @@ template <std::size_t count> int slotOfFile(const char* path, const char* const 
 
 SDL_Window* const kWindow = reinterpret_cast<SDL_Window*>(&windowObject);
 SDL_Renderer* const kRenderer = reinterpret_cast<SDL_Renderer*>(&rendererObject);
+SDL_Texture* const kTexture = reinterpret_cast<SDL_Texture*>(&textureObject);
 Mix_Chunk kChunks[kSoundCount] = {};
 
 Mix_Music* musicHandle(int slot) {
@@ -342,6 +344,65 @@ int SDL_PollEvent(SDL_Event* event) {
 const Uint8* SDL_GetKeyboardState(int* numkeys) {
     record("SDL_GetKeyboardState", {numkeys == nullptr ? 0 : 1});
     return current().keys;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scaling and full screen
+// ---------------------------------------------------------------------------------------------
+SDL_Texture* SDL_CreateTexture(SDL_Renderer* renderer, Uint32 format, int access, int w, int h) {
+    record("SDL_CreateTexture", {renderer == fake::kRenderer ? 1 : 0, format, access, w, h});
+    if (current().failTexture) {
+        return nullptr;
+    }
+    ++current().liveTextures;
+    return fake::kTexture;
+}
+
+void SDL_DestroyTexture(SDL_Texture* texture) {
+    record("SDL_DestroyTexture", {texture == fake::kTexture ? 1 : 0});
+    --current().liveTextures;
+}
+
+int SDL_GetRendererOutputSize(SDL_Renderer* /*renderer*/, int* w, int* h) {
+    record("SDL_GetRendererOutputSize");
+    *w = current().outputWidth;
+    *h = current().outputHeight;
+    return 0;
+}
+
+int SDL_SetTextureScaleMode(SDL_Texture* /*texture*/, SDL_ScaleMode mode) {
+    record("SDL_SetTextureScaleMode", {mode});
+    return 0;
+}
+
+int SDL_SetRenderTarget(SDL_Renderer* /*renderer*/, SDL_Texture* texture) {
+    record("SDL_SetRenderTarget", {texture == fake::kTexture ? 1 : 0});
+    return 0;
+}
+
+int SDL_RenderCopy(SDL_Renderer* /*renderer*/, SDL_Texture* texture, const SDL_Rect* source,
+                   const SDL_Rect* target) {
+    record("SDL_RenderCopy", {texture == fake::kTexture ? 1 : 0, source == nullptr ? 0 : 1,
+                              target->x, target->y, target->w, target->h});
+    return 0;
+}
+
+int SDL_SetWindowFullscreen(SDL_Window* /*window*/, Uint32 flags) {
+    record("SDL_SetWindowFullscreen", {flags});
+    if (current().failFullscreen) {
+        return -1;
+    }
+    current().fullscreen = flags != 0;
+    return 0;
+}
+
+Uint32 SDL_GetWindowFlags(SDL_Window* /*window*/) {
+    return SDL_WINDOW_SHOWN | (current().fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+int SDL_ShowCursor(int toggle) {
+    record("SDL_ShowCursor", {toggle});
+    return toggle;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -61,6 +61,7 @@ static_assert(sizeof kSoundFiles / sizeof kSoundFiles[0] == kSoundCount, "a file
 // null).
 extern SDL_Window* const kWindow;
 extern SDL_Renderer* const kRenderer;
+extern SDL_Texture* const kTexture;
 extern Mix_Chunk kChunks[kSoundCount];
 Mix_Music* musicHandle(int slot);
 
@@ -92,7 +93,15 @@ struct State {
     bool failWindow = false;
     bool failRenderer = false;
     bool failAudio = false;
-    bool failGamepads = false;          // no controller support
+    bool failGamepads = false;   // no controller support
+    bool failTexture = false;    // a renderer that cannot draw into textures
+    bool failFullscreen = false; // a window manager that refuses full screen
+
+    // The renderer's output in pixels, and whether the window is in full screen.
+    int outputWidth = 800;
+    int outputHeight = 600;
+    bool fullscreen = false;
+    int liveTextures = 0;
     std::set<std::string> missingFiles; // paths that SDL_RWFromFile / Mix_LoadMUS cannot open
     std::string error = "fake error";
 

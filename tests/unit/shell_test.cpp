@@ -48,20 +48,25 @@ TEST_F(ShellTest, StartsEverythingInOrderWithTheExactArguments) {
     const std::vector<Call> expected = {
         {"SDL_Init", {0x30}},
         {"SDL_CreateWindow",
-         {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600, SDL_WINDOW_SHOWN},
+         {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600,
+          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI},
          {"Quorvix"}},
         {"SDL_CreateRenderer", {1, -1, 6}},
         {"SDL_SetRenderDrawColor", {1, 0, 0, 0, 255}},
         {"Mix_OpenAudio", {44100, 0x8010, 2, 2048}},
         {"SDL_InitSubSystem", {SDL_INIT_GAMECONTROLLER}},
+        {"SDL_CreateTexture", {1, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 800, 600}},
+        {"SDL_GetRendererOutputSize", {}},
     };
     EXPECT_EQ(fake::state().calls, expected);
     EXPECT_EQ(gWindow, fake::kWindow);
     EXPECT_EQ(gRenderer, fake::kRenderer);
 
-    // Without controller support the game starts all the same, without pads.
+    // Without controller support or a texture to scale the court with, the game starts all the
+    // same, without pads or scaling.
     fake::reset();
     fake::state().failGamepads = true;
+    fake::state().failTexture = true;
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(initializeSDL(), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
@@ -135,7 +140,7 @@ TEST_F(ShellTest, RefusesAVideoDriverThatShowsNothingUnlessTheUserNamedOne) {
         if (c.starts) {
             EXPECT_EQ(result, 0);
             EXPECT_EQ(output, "");
-            EXPECT_EQ(fake::callNames().back(), "SDL_InitSubSystem"); // pads, after every step
+            EXPECT_EQ(fake::callsNamed("Mix_OpenAudio").size(), 1u); // every step ran
         } else {
             EXPECT_EQ(result, 1);
             EXPECT_EQ(output, "SDL could not initialize! SDL Error: No display could be opened "
@@ -279,6 +284,7 @@ TEST_F(ShellTest, ReleasesInReverseOrderAndClearsEveryHandle) {
         {"Mix_FreeChunk", {0}},
         {"Mix_FreeChunk", {1}},
         {"Mix_FreeChunk", {2}},
+        {"SDL_DestroyTexture", {1}},
         {"SDL_DestroyRenderer", {1}},
         {"SDL_DestroyWindow", {1}},
         {"Mix_Quit", {}},

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/gamepad.h"
 #include "game/paddle.h"
+#include "render/screen.h"
 #include "sdl_fake.h"
 
 namespace testing_support {
@@ -46,7 +47,8 @@ int runFrames(long long frames, const std::function<void(long long)>& perFrame =
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        closeGamepads(); // before the fake forgets the pads they are
+        closeGamepads();       // before the fake forgets the pads they are
+        destroyCourtTexture(); // the court drawn unscaled again
         fake::reset();
         testing_support::resetGameState();
     }
