@@ -229,16 +229,14 @@ start_xvfb() {
 }
 
 # start_window_manager: runs openbox on the X server (full screen needs a window manager to mean
-# anything) and waits until it manages the screen.
+# anything) and waits until it has finished starting (it runs its --startup command then): a
+# window mapped while it starts may never be shown, and SDL 3 waits for its window to be shown.
 start_window_manager() {
-    require_tools openbox xprop
-    openbox --sm-disable >"$H_TMP/openbox.log" 2>&1 &
+    require_tools openbox
+    openbox --sm-disable --startup "touch $H_TMP/openbox.ready" >"$H_TMP/openbox.log" 2>&1 &
     H_BACKGROUND+=($!)
-    wait_until 10 h_managed || abort "openbox did not start: $(head -c 300 "$H_TMP/openbox.log")"
-}
-
-h_managed() {
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+    wait_until 10 test -e "$H_TMP/openbox.ready" ||
+        abort "openbox did not start: $(head -c 300 "$H_TMP/openbox.log")"
 }
 
 # h_xvfb_numbered FILE: Xvfb has written its display number to FILE, or has ended.
