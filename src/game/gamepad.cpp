@@ -8,6 +8,7 @@ namespace {
 constexpr Sint16 kHalfTravel = 16384;
 
 SDL_GameController* gGamepads[kMaxGamepads] = {};
+int gOpenGamepads = 0; // so that with no pad a frame does not look through the slots
 
 // What stands for each arrow key: a D-pad button, a stick axis and its direction, and for the
 // tilting keys a shoulder button (SDL_CONTROLLER_BUTTON_INVALID where there is none).
@@ -59,6 +60,7 @@ void openGamepad(int deviceIndex) {
     for (SDL_GameController*& slot : gGamepads) {
         if (slot == nullptr) {
             slot = SDL_GameControllerOpen(deviceIndex);
+            gOpenGamepads += slot != nullptr ? 1 : 0;
             return;
         }
     }
@@ -69,6 +71,7 @@ void closeGamepad(SDL_JoystickID id) {
         if (pad != nullptr && idOf(pad) == id) {
             SDL_GameControllerClose(pad);
             pad = nullptr;
+            --gOpenGamepads;
         }
     }
 }
@@ -88,6 +91,9 @@ void handleGamepadEvent(const SDL_Event& event) {
 }
 
 bool gamepadHolds(SDL_Scancode scancode) {
+    if (gOpenGamepads == 0) {
+        return false;
+    }
     for (const PadBinding& binding : kPadBindings) {
         if (binding.key != scancode) {
             continue;
@@ -108,4 +114,5 @@ void closeGamepads() {
             pad = nullptr;
         }
     }
+    gOpenGamepads = 0;
 }

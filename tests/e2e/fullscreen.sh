@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Full screen, under a window manager (openbox), on a screen of SIZE: F11 goes to full screen,
-# where the court is shown SCALE times its size in the largest 4 : 3 area, and F11 again back to
-# the 800 x 600 window. The frames the shim captures on the screen are compared with the same
-# frames of a run in the window (the game plays the same whatever its size): every screen pixel
-# must be the court pixel it samples, nearest-pixel, black around the court, and every court pixel
-# must be shown (scaled_frame).
+# where the court is shown SCALE times its size in the largest 4 : 3 area, F11 again goes back to
+# the 800 x 600 window, and --fullscreen starts in full screen. The frames the shim captures on the
+# screen are compared with the same frames of a run in the window (the game plays the same
+# whatever its size): every screen pixel must be the court pixel it samples, nearest-pixel, black
+# around the court, and every court pixel must be shown (scaled_frame).
 #
 #   fullscreen.sh HARNESS-OPTIONS... --screen SIZE --scale SCALE
 . "$(dirname "$0")/../harness/harness.sh" "${@:1:$#-4}"
@@ -58,6 +58,14 @@ frame full "$BACK"
 cmp -s "$H_TMP/full/frame$BACK.ppm" "$H_TMP/window/frame$BACK.ppm" ||
     problem "back in the window, frame $BACK differs from the window's"
 stop_game 5
+case_end
+
+case_begin "--fullscreen: in full screen from the start"
+make_workdir started
+start_game "$WORKDIR" -- "$GAME" --fullscreen
+wait_for_window 10 || problem "no window"
+wait_until 5 size_is "$SIZE" || problem "the window is $(window_size "$WID"), not $SIZE"
+expect_clean_close 5
 case_end
 
 finish
