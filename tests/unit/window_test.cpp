@@ -112,13 +112,4 @@ TEST_F(WindowTest, TheFullScreenKeys) {
     }
 }
 
-TEST_F(WindowTest, OnlyFullscreenStartsInFullScreen) {
-    char name[] = "quorvix", full[] = "--fullscreen", other[] = "--windowed", prefix[] = "--full";
-    char* with[] = {name, other, full, nullptr};
-    char* without[] = {name, other, prefix, nullptr};
-    EXPECT_TRUE(startsInFullscreen(3, with));
-    EXPECT_FALSE(startsInFullscreen(3, without));
-    EXPECT_FALSE(startsInFullscreen(1, with));
-}
-
 } // namespace
