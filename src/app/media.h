@@ -25,3 +25,21 @@ inline void startSoundEffect(int slot) {
 inline void startVictoryMusic() {
     Mix_PlayMusic(gMus[kVictoryMusic], 0);
 }
+
+// Every sound effect and the music stop where they are, and go on from there.
+inline void pauseAllSound() {
+    Mix_Pause(-1);
+    Mix_PauseMusic();
+}
+
+inline void resumeAllSound() {
+    Mix_Resume(-1);
+    Mix_ResumeMusic();
+}
+
+// The volume of every channel and of the music, 0 (silent) to MIX_MAX_VOLUME; it holds for sounds
+// started later too.
+inline void setSoundVolume(int volume) {
+    Mix_Volume(-1, volume);
+    Mix_VolumeMusic(volume);
+}

@@ -1,6 +1,7 @@
 // The match loop. Each frame: drain the events, update the game (score a ball that left the court,
 // move both paddles, move the ball between two paddle-hit steps), draw, hold the frame rate, and
-// pause after a point or a match.
+// pause after a point or a match. While the player holds the game, a frame only drains the events
+// and shows the last frame again with the hold sign, at the same rate.
 #include "game/match.h"
 
 #include <SDL.h>
@@ -11,6 +12,7 @@
 #include "game/bounce.h"
 #include "game/game.h"
 #include "game/gamepad.h"
+#include "game/hold.h"
 #include "game/opponent.h"
 #include "game/paddle.h"
 #include "game/player.h"
@@ -31,8 +33,8 @@ constexpr int kPlayerPointServeY = 4800;
 constexpr int kOpponentPointServeY = 1800;
 
 // Ends the loop on the quit event. Pads plugged in or out are opened or closed, the full-screen
-// keys and changes of the window's size are handled; every other event is discarded (keys and
-// pads are read as held state).
+// keys and changes of the window's size are handled, and the hold and mute are settled once the
+// queue is empty; every other event is discarded (keys and pads are read as held state).
 bool quitRequested() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
@@ -41,7 +43,9 @@ bool quitRequested() {
         }
         handleGamepadEvent(event);
         handleWindowEvent(event);
+        handleHoldEvent(event);
     }
+    settleHold();
     return false;
 }
 
@@ -142,8 +146,12 @@ int play() {
         if (quitRequested()) {
             return 0;
         }
-        updateGame(match);
-        renderFrame(match.playerScore, match.opponentScore);
+        if (gHold.held) {
+            renderHeldFrame(match.playerScore, match.opponentScore);
+        } else {
+            updateGame(match);
+            renderFrame(match.playerScore, match.opponentScore);
+        }
         holdFrameRate(frameStart);
         pauseAfterPoint(match);
     }

@@ -10,7 +10,8 @@ struct MatchState {
 };
 
 // Runs frames until the window's quit event arrives, then returns 0. Each frame: drain the
-// events, update the game, draw it, hold the frame rate, pause after a point or a match.
+// events, update the game, draw it, hold the frame rate, pause after a point or a match. A frame
+// of a held game (game/hold.h) neither updates nor pauses: it shows the game as it stands.
 int play();
 
 // The start of play: the opening serve, both paddles upright at mid-height, and their corners.

@@ -24,6 +24,22 @@ void setColour(Uint8 level) {
 constexpr Uint8 kBackground = 0;
 constexpr Uint8 kForeground = 255;
 
+// The hold sign, in court pixels: two bars, the centre line between them.
+constexpr SDL_Rect kHoldSign[] = {{377, 270, 16, 60}, {408, 270, 16, 60}};
+
+// Everything of a frame but its presentation: the court, both scores, both paddles and the ball,
+// in the foreground colour.
+void drawCourt(int playerScore, int opponentScore) {
+    setColour(kBackground);
+    SDL_RenderClear(gRenderer);
+    setColour(kForeground);
+    SDL_RenderDrawLine(gRenderer, kCentreLinePixelX, 0, kCentreLinePixelX, kWindowHeight);
+    renderScore(playerScore, kPlayerPaddle);
+    renderScore(opponentScore, kOpponentPaddle);
+    renderPaddles();
+    renderBall();
+}
+
 } // namespace
 
 int courtToPixelTruncated(int v) {
@@ -37,14 +53,16 @@ int courtToPixelNearest(int v) {
 
 void renderFrame(int playerScore, int opponentScore) {
     beginFrame();
-    setColour(kBackground);
-    SDL_RenderClear(gRenderer);
-    setColour(kForeground);
-    SDL_RenderDrawLine(gRenderer, kCentreLinePixelX, 0, kCentreLinePixelX, kWindowHeight);
-    renderScore(playerScore, kPlayerPaddle);
-    renderScore(opponentScore, kOpponentPaddle);
-    renderPaddles();
-    renderBall();
+    drawCourt(playerScore, opponentScore);
+    showFrame();
+}
+
+void renderHeldFrame(int playerScore, int opponentScore) {
+    beginFrame();
+    drawCourt(playerScore, opponentScore);
+    for (const SDL_Rect& bar : kHoldSign) {
+        SDL_RenderFillRect(gRenderer, &bar);
+    }
     showFrame();
 }
 

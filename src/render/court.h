@@ -5,6 +5,9 @@
 // the window as render/screen.h has it).
 void renderFrame(int playerScore, int opponentScore);
 
+// The same frame with the hold sign over it: two bars either side of the centre line.
+void renderHeldFrame(int playerScore, int opponentScore);
+
 // Outlines of both paddles from their corners, in the renderer's current colour.
 void renderPaddles();
 

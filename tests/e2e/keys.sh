@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Real key presses reach the game and steer the player's paddle: holding Up moves it up, holding
-# Right tilts it, and once the keys are released it stays where it was. Keys go in through the X
-# server (xdotool) to the focused window; the window's pixels are read back with import, and
-# frame_region describes the white pixels of the paddle's strip (x 0..120).
+# Right tilts it, and once the keys are released it stays where it was; P then shows the pause sign,
+# and M at the start kept the recording silent. Keys go in through the X server (xdotool) to the
+# focused window; the window's pixels are read back with import, and frame_region describes the
+# white pixels of the paddle's strip (x 0..120).
 #
 # The keys are pressed only once the opponent has scored the first point (the shim logs its
 # sound): the new serve goes to the right, so the ball stays out of the paddle's strip for some
@@ -13,7 +14,7 @@ require_tools import
 start_xvfb
 make_workdir play
 shim_env "$WORKDIR"
-start_game "$WORKDIR" "${SHIM_ENV[@]}"
+start_game "$WORKDIR" "${SHIM_ENV[@]}" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORKDIR/out.raw"
 
 # capture NAME: reads the window into NAME.ppm and describes the paddle strip into the
 # variables BBOX (x0,y0,x1,y1), TOP, BOTTOM (x extents of those rows), PARTS and HASH.
@@ -54,6 +55,7 @@ if ! wait_for_window 10; then
     finish
 fi
 focus_window || problem "could not focus the window"
+xdotool key m
 sleep 0.2
 capture start
 [ "$BBOX" = 24,236,56,364 ] || problem "paddle outline spans $BBOX"
@@ -92,6 +94,17 @@ sleep 0.5
 capture still
 [ -n "$HASH" ] && [ "$HASH" = "$tilted_hash" ] || problem "the paddle strip changed"
 echo "    (sequence took $(($(now_ms) - point_ms)) ms from the first point)"
+case_end
+
+case_begin "P shows the pause sign; muted, the point and the bounce were silent"
+xdotool key p
+sleep 0.2
+capture_window "$WORKDIR/held.ppm"
+[[ $("$TOOLS/frame_region" "$WORKDIR/held.ppm" 377 270 423 329) == *bbox=377,270,423,329\ * ]] ||
+    problem "no pause sign"
+grep -q '^effect snd00 ' "$WORKDIR/sounds.log" || problem "the ball has not yet met a wall"
+[ -s "$WORKDIR/out.raw" ] && cmp -s -n "$(stat -c %s "$WORKDIR/out.raw")" "$WORKDIR/out.raw" /dev/zero ||
+    problem "sound was heard, or nothing was recorded"
 case_end
 
 case_begin "the game closes with status 0"

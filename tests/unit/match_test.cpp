@@ -8,6 +8,7 @@
 #include "game/ball.h"
 #include "game/bounce.h"
 #include "game/game.h"
+#include "game/hold.h"
 #include "game/match.h"
 #include "game/opponent.h"
 #include "game/paddle.h"
@@ -371,6 +372,73 @@ TEST_F(MatchTest, QuitDuringAPauseTakesEffectAtTheNextDrain) {
     EXPECT_EQ(std::vector<std::string>(all.end() - 6, all.end()),
               (std::vector<std::string>{"SDL_RenderPresent", "SDL_GetTicks", "SDL_Delay",
                                         "SDL_Delay", "SDL_GetTicks", "SDL_PollEvent"}));
+}
+
+// The hold and mute as each drain leaves them, from the events queued after each frame (frame 2
+// scores and pauses 500 ms): which frames are held ('H': drawn with the pause sign), what the
+// sounds are told, that every frame waits out its 20 ms, and that the frames played are those of
+// a run without these events.
+TEST_F(MatchTest, HoldsAndMutesAsEachDrainLeavesThem) {
+    // Each field is where its event has it: a key, a window's change, a pad's button.
+    const auto event = [](Uint32 type, int what, Uint16 mod = 0) {
+        SDL_Event e{type};
+        e.key.keysym = {SDL_SCANCODE_UNKNOWN, what, mod, 0};
+        e.window.event = e.cbutton.button = Uint8(what);
+        return e;
+    };
+    const auto key = [&](int sym, Uint16 mod = 0) { return event(SDL_KEYDOWN, sym, mod); };
+    const auto window = [&](int change) { return event(SDL_WINDOWEVENT, change); };
+    const SDL_Event p = key(SDLK_p), ctrlP = key(SDLK_p, KMOD_LCTRL), pauseKey = key(SDLK_PAUSE),
+                    m = key(SDLK_m),
+                    start = event(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_START),
+                    lost = window(SDL_WINDOWEVENT_FOCUS_LOST),
+                    back = window(SDL_WINDOWEVENT_FOCUS_GAINED),
+                    hidden = window(SDL_WINDOWEVENT_HIDDEN), shown = window(SDL_WINDOWEVENT_SHOWN),
+                    minimised = window(SDL_WINDOWEVENT_MINIMIZED),
+                    restored = window(SDL_WINDOWEVENT_RESTORED);
+    const std::string pause = "Mix_Pause(-1) Mix_PauseMusic() ";
+    const std::string resume = "Mix_Resume(-1) Mix_ResumeMusic() ";
+    const std::string mute = "Mix_Volume(-1, 0) Mix_VolumeMusic(0) ";
+    const std::string unmute = "Mix_Volume(-1, 128) Mix_VolumeMusic(128) ";
+    const struct {
+        std::vector<std::vector<SDL_Event>> events;
+        std::string frames, sound;
+    } cases[] = {
+        {{{}, {p}, {ctrlP}, {pauseKey}, {start}}, "..HH.HH", pause + resume + pause},
+        // Held until the player says so, even with the focus still away; held again as it goes.
+        {{{}, {lost}, {p}, {back}, {lost}}, "..H..HH", pause + resume + pause},
+        {{{}, {minimised}, {restored}, {p}, {hidden}}, "..HH.HH", pause + resume + pause},
+        {{{shown, hidden, shown}, {lost, back}}, ".......", ""}, // a new window; a focus change
+        {{{}, {m}, {p, m}}, "...HHHH", mute + pause + unmute},
+    };
+    std::string frames;
+    const auto run = [&](const std::vector<std::vector<SDL_Event>>& events) {
+        fake::reset();
+        testing_support::resetGameState();
+        frames.clear();
+        runFrames(7, [&](long long frame) {
+            const Call& beforePresent = fake::state().calls.end()[-2];
+            frames += beforePresent == Call{"SDL_RenderFillRect", {408, 270, 16, 60}} ? 'H' : '.';
+            gBallX = frame == 1 ? -1 : gBallX;
+            for (const SDL_Event& e : size_t(frame) <= events.size() ? events[size_t(frame) - 1]
+                                                                     : std::vector<SDL_Event>{}) {
+                fake::state().events.push_back(e);
+            }
+        });
+        return fake::callsNamed("moveBall");
+    };
+    const std::vector<Call> unheld = run({});
+    for (const auto& c : cases) {
+        std::string sound;
+        const std::vector<Call> played = run(c.events);
+        for (const Call& call : fake::state().calls) {
+            sound += call.name.rfind("Mix_", 0) == 0 ? testing::PrintToString(call) + " " : "";
+        }
+        EXPECT_EQ(frames, c.frames);
+        EXPECT_EQ(sound, "Mix_PlayChannelTimed(-1, 2, 0, -1) " + c.sound) << c.frames;
+        EXPECT_EQ(fake::state().now, 7 * 20 + 500u) << c.frames;
+        EXPECT_EQ(played, std::vector<Call>(unheld.begin(), unheld.begin() + long(played.size())));
+    }
 }
 
 } // namespace

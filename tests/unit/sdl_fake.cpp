@@ -319,6 +319,16 @@ int Mix_PlayMusic(Mix_Music* music, int loops) {
     return 0;
 }
 
+// Pausing and volume, recorded.
+// clang-format off
+void Mix_Pause(int channel) { record("Mix_Pause", {channel}); }
+void Mix_Resume(int channel) { record("Mix_Resume", {channel}); }
+void Mix_PauseMusic(void) { record("Mix_PauseMusic"); }
+void Mix_ResumeMusic(void) { record("Mix_ResumeMusic"); }
+int Mix_Volume(int channel, int volume) { record("Mix_Volume", {channel, volume}); return MIX_MAX_VOLUME; }
+int Mix_VolumeMusic(int volume) { record("Mix_VolumeMusic", {volume}); return MIX_MAX_VOLUME; }
+// clang-format on
+
 Uint32 SDL_GetTicks(void) {
     record("SDL_GetTicks");
     const Uint32 now = current().now;

@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "game/game.h"
 #include "game/gamepad.h"
+#include "game/hold.h"
 #include "game/paddle.h"
 #include "render/screen.h"
 #include "sdl_fake.h"
@@ -25,6 +26,7 @@ inline void resetGameState() {
         }
     }
     gBounceCooldown = 0;
+    gHold = HoldState{};
     setPaddleShape();
     // As after a successful start-up: the fake's renderer, and every media slot holds the fake's
     // handle for that slot.
