@@ -103,6 +103,7 @@
     game.classList.add('playing');
     game.focus({ preventScroll: true });
     window.Module.callMain([]);
+    stage.dispatchEvent(new Event('gamestarted'));
   }
 
   const touchscreen = () => document.documentElement.classList.contains('touch');
@@ -113,8 +114,11 @@
     }
   });
 
+  // P and M (pause, mute) are keys of a game already running: they do not start one.
+  const notToStart = new Set(['p', 'm', 'pause']);
   function askToPlay(event) {
-    if (event.type === 'keydown' && (event.ctrlKey || event.altKey || event.metaKey)) {
+    if (event.type === 'keydown' && (event.ctrlKey || event.altKey || event.metaKey ||
+                                     notToStart.has(event.key.toLowerCase()))) {
       return;
     }
     wanted = true;
@@ -125,7 +129,7 @@
   // A tap starts the game as it ends: browsers let sound start then, not as a touch begins.
   for (const type of ['pointerup', 'touchend']) {
     stage.addEventListener(type, (event) => {
-      if (!event.target.closest('#fullscreen')) {
+      if (!event.target.closest('#bar')) {
         askToPlay(event);
       }
     });
@@ -201,6 +205,8 @@
       fail(line);
     },
     printErr: (line) => console.warn(line),
+    // The game says whether it is held and whether it is muted, for its Pause and Mute buttons.
+    showHold: (held, muted) => stage.dispatchEvent(new CustomEvent('gameheld', { detail: { held, muted } })),
     onRuntimeInitialized: () => {
       ready = true;
       prompt.textContent = invitation();

@@ -13,12 +13,18 @@
 //   what the real key sends. A finger sliding from one control onto another lets the first go and
 //   presses the second; one sliding off, lifted or cancelled lets its key go, and so does the page
 //   losing focus or being hidden. Several fingers hold several keys.
+// - The Pause and Mute buttons, on every page, press P and M once the game runs, and look pressed
+//   while the game says it is held or muted. A click or tap on a held game's court plays on. The
+//   choice to mute is kept in the browser's storage for the next visit.
 'use strict';
 (function () {
   const root = document.documentElement;
   const stage = document.getElementById('stage');
   const canvas = document.getElementById('canvas');
+  const game = document.getElementById('game');
   const fullscreenButton = document.getElementById('fullscreen');
+  const holdButton = document.getElementById('hold');
+  const muteButton = document.getElementById('mute');
   const install = document.getElementById('install');
   const controls = [...stage.querySelectorAll('button[data-key]')];
 
@@ -27,7 +33,7 @@
   const SMALLEST_BUTTON = 44; // CSS px: the usual least size of a touch target
   const LARGEST_BUTTON = 96;
   const GAP = 8; // between the controls, and around them (page.css's gap)
-  const KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40 };
+  const KEY_CODES = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, p: 80, m: 77 };
 
   const clamp = (value, low, high) => Math.max(low, Math.min(high, value));
   const px = (text) => parseFloat(text) || 0;
@@ -59,19 +65,21 @@
       if (touch) {
         // Room first for two controls, side by side or one above the other, with gaps around
         // them: in a column on each side, or in a row below. Whatever the court leaves over makes
-        // the controls larger. (The full-screen control, 44 px, sits above the moving controls,
-        // or between the two pairs.)
+        // the controls larger. (The bar of 44 px buttons, full screen, pause and mute, sits above
+        // the moving controls in as many rows as it needs, or between the two pairs, two wide.)
         const least = clamp(Math.round(Math.min(width, height) * 0.12), SMALLEST_BUTTON, 72);
         const room = 2 * least + 4 * GAP;
+        const bar = [...document.getElementById('bar').children].filter((b) => getComputedStyle(b).display !== 'none').length;
         if (width >= height) {
           stage.classList.add('sideways');
           court = fit(width - 2 * room, height);
           const column = (width - court.width) / 2 - GAP;
-          button = Math.min((column - 3 * GAP) / 2, (height - SMALLEST_BUTTON - 6 * GAP) / 2);
+          const rows = Math.ceil(bar / Math.max(1, Math.floor((column - GAP) / (SMALLEST_BUTTON + GAP))));
+          button = Math.min((column - 3 * GAP) / 2, (height - rows * (SMALLEST_BUTTON + GAP) - 5 * GAP) / 2);
         } else {
           stage.classList.add('upright');
           court = fit(width, height - room);
-          button = Math.min((height - court.height - 4 * GAP) / 2, (width - SMALLEST_BUTTON - 9 * GAP) / 3);
+          button = Math.min((height - court.height - 4 * GAP) / 2, (width - 2 * SMALLEST_BUTTON - 10 * GAP) / 3);
         }
         stage.style.setProperty('--button', `${Math.floor(clamp(button, SMALLEST_BUTTON, LARGEST_BUTTON))}px`);
       }
@@ -109,7 +117,8 @@
   const keyboard = new Set(); // keys held on the keyboard
   function send(type, key) {
     const keyCode = KEY_CODES[key];
-    const event = new KeyboardEvent(type, { key, code: key, keyCode, which: keyCode, bubbles: true, cancelable: true, view: window });
+    const code = key.length === 1 ? `Key${key.toUpperCase()}` : key;
+    const event = new KeyboardEvent(type, { key, code, keyCode, which: keyCode, bubbles: true, cancelable: true, view: window });
     for (const name of ['keyCode', 'which']) {
       if (event[name] !== keyCode) {
         Object.defineProperty(event, name, { value: keyCode });
@@ -207,6 +216,37 @@
       layout();
     });
   }
+
+  // Pause and Mute: keys pressed and let go at once, for a game that has started (the page says
+  // when, and passes on what the game says of itself).
+  const MUTED = 'quorvix-muted';
+  const remember = (value) => {
+    try {
+      return value === undefined ? localStorage.getItem(MUTED) : localStorage.setItem(MUTED, value);
+    } catch (error) {
+      return null; // storage refused: nothing is remembered
+    }
+  };
+  let playing = false;
+  let held = false;
+  const press = (key) => playing && (send('keydown', key), send('keyup', key));
+  stage.addEventListener('gamestarted', () => {
+    playing = true;
+    holdButton.removeAttribute('aria-disabled');
+    muteButton.removeAttribute('aria-disabled');
+    if (remember() === '1') {
+      press('m');
+    }
+  });
+  stage.addEventListener('gameheld', ({ detail }) => {
+    held = detail.held;
+    holdButton.setAttribute('aria-pressed', String(detail.held));
+    muteButton.setAttribute('aria-pressed', String(detail.muted));
+    remember(detail.muted ? '1' : '0');
+  });
+  holdButton.addEventListener('click', () => press('p'));
+  muteButton.addEventListener('click', () => press('m'));
+  game.addEventListener('pointerup', () => held && press('p'));
 
   window.addEventListener('resize', layout);
   window.addEventListener('orientationchange', layout);

@@ -139,7 +139,16 @@ test('a pad plugged in during play moves the paddle as the keys do', async () =>
   assert.equal(byKey.y0, 0, 'held up, the paddle is at the top');
   assert.deepEqual(byPad, byKey, "the pad's D-pad and the Up key leave the paddle in different places");
   assert.deepEqual(await page.problems(), []);
+  // Muted on one visit, muted on the next as the game starts.
+  const muted = () => document.getElementById('mute').getAttribute('aria-pressed') === 'true';
+  await page.click('#mute');
+  await page.waitFor(muted, { timeout: 2000 });
   await page.close();
+  const again = await openPage(browser, server);
+  await waitReady(again);
+  await again.click('#game');
+  await again.waitFor(muted, { timeout: 2000 });
+  await again.close();
   server.close();
 });
 

@@ -55,7 +55,7 @@ test('the page loads cleanly, counts its download, and runs nothing before the f
     canvas: ((c) => [c.width, c.height, c.clientWidth, c.clientHeight, getComputedStyle(c).imageRendering])(
       document.getElementById('canvas')),
     // A desktop's page, without the controls of touch screens.
-    controls: [...document.querySelectorAll('button')].filter((button) => button.offsetWidth > 0).length,
+    controls: [...document.querySelectorAll('.controls button')].filter((button) => button.offsetWidth > 0).length,
   }));
   assert.deepEqual(await page.problems(), []);
   assert.equal(state.scrollY, 0, 'arrow keys scrolled the page');

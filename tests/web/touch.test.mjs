@@ -181,6 +181,11 @@ test('fingers let their keys go as they slide, lift or the page loses focus; no 
   assert.deepEqual(await seen(4), ['keydown ArrowUp', 'keydown ArrowLeft', 'keyup ArrowUp', 'keyup ArrowLeft']);
   await Promise.all(both.map((f) => f.end()));
   assert.deepEqual(await seen(1), [], 'keys sent after the fingers had let go');
+  // The page losing focus held the game (the Pause button says so); a tap on the court plays on.
+  const held = (state) => document.getElementById('hold').getAttribute('aria-pressed') === state;
+  await page.waitFor(held, { timeout: 2000 }, 'true');
+  await (await page.touchStart(...court.centre)).end();
+  await page.waitFor(held, { timeout: 2000 }, 'false');
 
   // A pinch and swipes both ways, in steps as fingers move, beside the court (on the court the
   // game takes the touches itself); a double tap on a control.
