@@ -68,7 +68,7 @@ fi
 [ -n "${wall_ms:-}" ] || problem "no wall sound to compare with"
 case_end
 
-case_begin "the play calls: snd02 in frame 82, then snd00 in frame 114, ticks agreeing with the recording"
+case_begin "the play calls: snd02 in frame 82, then snd00 in frame 114, the recording not ahead of the ticks"
 mapfile -t calls <"$log"
 [[ ${calls[0]:-} == "effect snd02 presents=81 "* ]] ||
     problem "first call is \"${calls[0]:-}\", expected snd02 with 81 frames shown"
@@ -77,9 +77,9 @@ mapfile -t calls <"$log"
 if [ -n "${gap:-}" ] && [ ${#calls[@]} -ge 2 ]; then
     tick_gap=$((${calls[1]##*ticks=} - ${calls[0]##*ticks=}))
     echo "    tick gap: $tick_gap ms"
-    # Both starts are quantised to the 2048-sample (46 ms) mixing buffer.
-    diff=$((gap - tick_gap))
-    [ "${diff#-}" -le 120 ] || problem "recorded gap $gap ms, but $tick_gap ms between the calls"
+    # The disk driver waits 46 ms for each 2048-sample (46.4 ms) buffer: the recording may fall
+    # behind the clock on a busy machine, but is never ahead of it by more than the quantisation.
+    [ $((gap - tick_gap)) -le 120 ] || problem "recorded gap $gap ms, but $tick_gap ms between the calls"
 fi
 case_end
 
