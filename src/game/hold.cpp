@@ -81,11 +81,9 @@ void settleHold() {
 
     const bool held = lookedAway || (gHold.held != gHold.holdAsked);
     const bool muted = gHold.muted != gHold.muteAsked;
+    const bool changed = held != gHold.held || muted != gHold.muted;
     gHold.holdAsked = false;
     gHold.muteAsked = false;
-    if (held == gHold.held && muted == gHold.muted) {
-        return;
-    }
     if (held != gHold.held) {
         gHold.held = held;
         if (held) {
@@ -98,5 +96,7 @@ void settleHold() {
         gHold.muted = muted;
         setSoundVolume(muted ? 0 : MIX_MAX_VOLUME);
     }
-    tellPage();
+    if (changed) {
+        tellPage();
+    }
 }
