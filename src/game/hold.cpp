@@ -34,6 +34,7 @@ void handleWindow(Uint8 change) {
         gHold.unfocused = true;
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
+        gHold.hadFocus = true;
         gHold.unfocused = false;
         break;
     case SDL_WINDOWEVENT_HIDDEN:
@@ -75,7 +76,7 @@ void handleHoldEvent(const SDL_Event& event) {
 }
 
 void settleHold() {
-    const bool away = gHold.hidden || gHold.minimised || gHold.unfocused;
+    const bool away = gHold.hadFocus && (gHold.hidden || gHold.minimised || gHold.unfocused);
     const bool lookedAway = away && !gHold.away;
     gHold.away = away;
 

@@ -12,7 +12,10 @@
 struct HoldState {
     bool held = false;  // the game stands still until the player releases it
     bool muted = false; // every channel and the music play at volume 0
-    // The window as the events so far left it, and as the last event drain left it.
+    // The window as the events so far left it, and as the last event drain left it. It is looked
+    // at only once it has had the keyboard focus: until then a window manager may still be hiding
+    // and showing it as it adopts it, over more than one drain on a busy machine.
+    bool hadFocus = false;
     bool hidden = false;
     bool minimised = false;
     bool unfocused = false;
@@ -29,7 +32,7 @@ extern HoldState gHold;
 void handleHoldEvent(const SDL_Event& event);
 
 // After the frame's drain: applies what its events asked for. The game is held when the player
-// asked, or when the window went from looked at to looked away from over the drain (so that a
-// window hidden and shown again within it, as a window manager does to a new window, holds
-// nothing). Pauses or resumes the sounds, sets their volume, and tells the page.
+// asked, or when the window, once it has had the focus, went from looked at to looked away from
+// over the drain (so that a window hidden and shown again within it holds nothing). Pauses or
+// resumes the sounds, sets their volume, and tells the page.
 void settleHold();

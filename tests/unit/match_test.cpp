@@ -404,9 +404,10 @@ TEST_F(MatchTest, HoldsAndMutesAsEachDrainLeavesThem) {
     } cases[] = {
         {{{}, {p}, {ctrlP}, {pauseKey}, {start}}, "..HH.HH", pause + resume + pause},
         // Held until the player says so, even with the focus still away; held again as it goes.
-        {{{}, {lost}, {p}, {back}, {lost}}, "..H..HH", pause + resume + pause},
-        {{{}, {minimised}, {restored}, {p}, {hidden}}, "..HH.HH", pause + resume + pause},
-        {{{shown, hidden, shown}, {lost, back}}, ".......", ""}, // a new window; a focus change
+        {{{back}, {lost}, {p}, {back}, {lost}}, "..H..HH", pause + resume + pause},
+        {{{back}, {minimised}, {restored}, {p}, {hidden}}, "..HH.HH", pause + resume + pause},
+        // A window manager adopting a new window, over two drains; a focus change within one.
+        {{{shown, hidden}, {shown, back}, {lost, back}}, ".......", ""},
         {{{}, {m}, {p, m}}, "...HHHH", mute + pause + unmute},
     };
     std::string frames;
