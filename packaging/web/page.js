@@ -1,17 +1,18 @@
-// The page around the game: downloads it, showing how far it has got; starts it at the person's
-// first click or key press on the game's area, or the end of the first tap on the game or its
-// controls (browsers keep sound off until then, and a match begun while nobody looks would be
-// lost); brings the sound back after the browser has suspended it (another app, a locked phone);
-// keeps the arrow keys from scrolling the page; lets the
-// game draw without WebGL where the browser has none; has the service worker keep the game for
-// play with no network; and shows on the page whatever stops the game from running: no
-// WebAssembly, a file that did not download, or the game's own start-up messages (it writes to its
-// standard output only when it cannot start).
+// The page around the game: downloads it, showing how far it has got over the game's first frame
+// (a picture, until the game draws); starts it at the person's first click or key press on the
+// game's area, or the end of the first tap on the game or its controls (browsers keep sound off
+// until then, and a match begun while nobody looks would be lost); brings the sound back after
+// the browser has suspended it (another app, a locked phone); keeps the arrow keys from scrolling
+// the page; lets the game draw without WebGL where the browser has none; has the service worker
+// keep the game for play with no network; and shows on the page whatever stops the game from
+// running: no WebAssembly, a file that did not download, or the game's own start-up messages (it
+// writes to its standard output only when it cannot start).
 'use strict';
 (function () {
   const stage = document.getElementById('stage');
   const game = document.getElementById('game');
   const canvas = document.getElementById('canvas');
+  const firstFrame = document.getElementById('first-frame');
   const prompt = document.getElementById('prompt');
   const messages = document.getElementById('messages');
 
@@ -100,6 +101,7 @@
     }
     started = true;
     prompt.hidden = true;
+    firstFrame.hidden = true;
     game.classList.add('playing');
     game.focus({ preventScroll: true });
     window.Module.callMain([]);

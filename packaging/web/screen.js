@@ -2,10 +2,12 @@
 // game itself knows nothing of this: it draws 800 × 600 pixels and reads the arrow keys as held.
 //
 // - On a desktop the court is 800 × 600 CSS pixels, narrower only in a narrower window (page.css).
-// - On a touch screen (the primary pointer is coarse, or the page has been touched) and in full
-//   screen, the stage fills the screen, clear of notches and rounded corners, and the court is the
-//   largest 4 : 3 area that leaves room for the controls: beside it when the screen is wider than
-//   tall (moving on the left, tilting on the right, one thumb each), below it otherwise.
+// - On a touch screen (the primary pointer is coarse, or the page has been touched), in full
+//   screen (the page's button, every browser's own, an installed app started so), the stage fills
+//   the screen, clear of notches and rounded corners, and the court is the largest 4 : 3 area that
+//   leaves room for the controls: beside it when the screen is wider than tall (moving on the left,
+//   tilting on the right, one thumb each; each pair one above the other where that makes the court
+//   larger, as on a tablet), below it otherwise. A desktop in full screen has no controls.
 // - Scaling: nearest-pixel, so that at whole multiples every court pixel is an identical block
 //   and at fractional ones no line is lost; below one screen pixel per court pixel, smooth, so
 //   that lines blend rather than vanish. The court is sized in whole screen pixels.
@@ -21,6 +23,7 @@
   const root = document.documentElement;
   const stage = document.getElementById('stage');
   const canvas = document.getElementById('canvas');
+  const firstFrame = document.getElementById('first-frame');
   const game = document.getElementById('game');
   const fullscreenButton = document.getElementById('fullscreen');
   const holdButton = document.getElementById('hold');
@@ -38,6 +41,8 @@
   const clamp = (value, low, high) => Math.max(low, Math.min(high, value));
   const px = (text) => parseFloat(text) || 0;
   const fullscreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
+  // The browser in full screen, by its own key or as an installed app started so.
+  const fullscreenWindow = matchMedia('(display-mode: fullscreen)');
 
   // The largest 4 : 3 area within WIDTH × HEIGHT CSS px, in whole screen pixels.
   function fit(width, height) {
@@ -47,15 +52,17 @@
   }
 
   function smoothing() {
-    const shown = canvas.getBoundingClientRect().width * (window.devicePixelRatio || 1);
-    canvas.classList.toggle('smooth', shown > 0 && shown < COURT_WIDTH - 0.5);
+    const shown = game.getBoundingClientRect().width * (window.devicePixelRatio || 1);
+    for (const court of [canvas, firstFrame]) {
+      court.classList.toggle('smooth', shown > 0 && shown < COURT_WIDTH - 0.5);
+    }
   }
 
   function layout() {
     const touch = root.classList.contains('touch');
-    const fitted = touch || fullscreenElement() === stage;
+    const fitted = touch || fullscreenElement() === stage || fullscreenWindow.matches;
     stage.classList.toggle('fitted', fitted);
-    stage.classList.remove('sideways', 'upright');
+    stage.classList.remove('sideways', 'upright', 'stacked');
     if (fitted) {
       const style = getComputedStyle(stage);
       const width = stage.clientWidth - px(style.paddingLeft) - px(style.paddingRight);
@@ -67,15 +74,22 @@
         // them: in a column on each side, or in a row below. Whatever the court leaves over makes
         // the controls larger. (The bar of 44 px buttons, full screen, pause and mute, sits above
         // the moving controls in as many rows as it needs, or between the two pairs, two wide.)
+        // Sideways, a screen whose height the court does not fill with the controls two wide (a
+        // tablet's) has them one wide, at their least size.
         const least = clamp(Math.round(Math.min(width, height) * 0.12), SMALLEST_BUTTON, 72);
         const room = 2 * least + 4 * GAP;
         const bar = [...document.getElementById('bar').children].filter((b) => getComputedStyle(b).display !== 'none').length;
         if (width >= height) {
           stage.classList.add('sideways');
           court = fit(width - 2 * room, height);
+          const stacked = fit(width - 2 * (SMALLEST_BUTTON + 3 * GAP), height);
+          const stack = stacked.height > court.height;
+          stage.classList.toggle('stacked', stack);
+          court = stack ? stacked : court;
           const column = (width - court.width) / 2 - GAP;
           const rows = Math.ceil(bar / Math.max(1, Math.floor((column - GAP) / (SMALLEST_BUTTON + GAP))));
-          button = Math.min((column - 3 * GAP) / 2, (height - rows * (SMALLEST_BUTTON + GAP) - 5 * GAP) / 2);
+          button = Math.min(stack ? column - 2 * GAP : (column - 3 * GAP) / 2,
+                            (height - rows * (SMALLEST_BUTTON + GAP) - 5 * GAP) / 2);
         } else {
           stage.classList.add('upright');
           court = fit(width, height - room);
@@ -192,9 +206,9 @@
   stage.addEventListener('contextmenu', (event) => event.preventDefault());
   document.addEventListener('gesturestart', (event) => event.preventDefault());
 
-  // Full screen for the stage, controls and all, and landscape where the browser can lock it.
-  // Where a page cannot have full screen (Safari on iPhones), the page says how to add the game
-  // to the home screen instead.
+  // Full screen for the stage, controls and all, and landscape where the browser can lock it
+  // (phones); Escape, or the button again, leaves it. Where a page cannot have full screen (Safari
+  // on iPhones), a touch screen's page says how to add the game to the home screen instead.
   const canFullscreen = Boolean((document.fullscreenEnabled || document.webkitFullscreenEnabled) &&
     (stage.requestFullscreen || stage.webkitRequestFullscreen));
   root.classList.toggle('can-fullscreen', canFullscreen);
@@ -248,7 +262,12 @@
   muteButton.addEventListener('click', () => press('m'));
   game.addEventListener('pointerup', () => held && press('p'));
 
+  // The bar's buttons give the keyboard back to the game, so that Space or Enter does not press
+  // them again.
+  document.getElementById('bar').addEventListener('click', () => game.focus({ preventScroll: true }));
+
   window.addEventListener('resize', layout);
+  fullscreenWindow.addEventListener?.('change', layout);
   window.addEventListener('orientationchange', layout);
   if (window.ResizeObserver) {
     new ResizeObserver(smoothing).observe(canvas);

@@ -1,7 +1,7 @@
 // What the browser edition's page does once, in Chromium, whatever the engine: the victory music
 // through the game's own mixer and patches, what stops the game shown on the page, a pad, and the
-// service worker's play with no network and its updates. The game's play itself is tested in every
-// engine (play.test.mjs).
+// service worker's play with no network and its updates, and full screen on a desktop. The game's
+// play itself is tested in every engine (play.test.mjs).
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -185,6 +185,22 @@ test('after one visit the game loads and plays with no network; a new version re
   await waitFrames(page, 10);
   assert.deepEqual((await page.problems()).filter((problem) => !/refused/.test(problem)), []);
   assert.ok(server.requests.some((r) => r.status === 'refused'), 'the network was not cut');
+  await page.close();
+  server.close();
+});
+
+test('a desktop in full screen shows the court as large as the screen allows, and 800 x 600 again after', async () => {
+  const server = await serve(site);
+  const page = await openPage(browser, server, { viewport: { width: 1920, height: 1080 } });
+  await waitReady(page);
+  const courtIs = (size) => page.waitFor((expected) => ((box) => `${box.width}x${box.height}` === expected)(
+    document.getElementById('canvas').getBoundingClientRect()), { timeout: 5000 }, size);
+  await courtIs('800x600');
+  await page.click('#fullscreen');
+  await courtIs('1440x1080');
+  await page.click('#fullscreen'); // as Escape does, which a headless browser leaves to its window
+  await courtIs('800x600');
+  assert.equal(await page.evaluate(() => document.fullscreenElement), null);
   await page.close();
   server.close();
 });

@@ -9,12 +9,14 @@ import path from 'node:path';
 import { test } from 'node:test';
 import zlib from 'node:zlib';
 
-import { scratchDir, setting } from './browser.mjs';
+import { repo, scratchDir, setting } from './browser.mjs';
 
 const site = scratchDir();
 execFileSync(setting('CMAKE', 'cmake'), ['-E', 'tar', 'xf', setting('QUORVIX_WEB_ZIP')], { cwd: site });
 process.on('exit', () => fs.rmSync(site, { recursive: true, force: true }));
-const names = fs.readdirSync(site).sort();
+// The site's files, and beside some of them their compressed copies (NAME.gz, NAME.br).
+const [copies, names] = ((all) => [all.filter((n) => /\.(gz|br)$/.test(n)), all.filter((n) => !/\.(gz|br)$/.test(n))])(
+  fs.readdirSync(site).sort());
 const read = (name) => fs.readFileSync(path.join(site, name));
 const KEPT = ['index.html', 'sw.js'];
 const BUDGET = 1.2e6; // bytes, gzipped, of everything a visitor downloads
@@ -29,6 +31,20 @@ test('every file but the page and its service worker is named by a hash of its c
   assert.deepEqual(kept.sort(), names.filter((n) => n !== 'sw.js'));
   for (const [, name] of read('index.html').toString().matchAll(/(?:href|src)="([^"]+)"/g)) {
     assert.ok(names.includes(name), `index.html names ${name}, which is not published`);
+  }
+  // The game's first frame, the one the pixel test checks, in the canvas's place until it starts.
+  const [, image] = /<canvas [^>]*width="800" height="600"><\/canvas>\s*<img [^>]*src="([^"]+)" width="800" height="600"/
+    .exec(read('index.html')) ?? [];
+  assert.ok(image && read(image).equals(fs.readFileSync(path.join(repo, 'docs', 'screenshot.png'))), image);
+});
+
+test('the compressible files have gzip and brotli copies that decompress to them', () => {
+  // The data file's, where they save enough.
+  const compressible = names.filter((n) => /\.(js|wasm|html|css|svg|webmanifest)$/.test(n) || copies.includes(`${n}.br`));
+  assert.deepEqual(copies, compressible.flatMap((n) => [`${n}.br`, `${n}.gz`]));
+  for (const copy of copies) {
+    const unpack = copy.endsWith('.gz') ? zlib.gunzipSync : zlib.brotliDecompressSync;
+    assert.ok(unpack(read(copy)).equals(read(copy.slice(0, -3))), copy);
   }
 });
 
