@@ -1,7 +1,11 @@
 // Start-up, media loading and shutdown of the game.
 #include "app/shell.h"
 
+#include "app/startup_messages.h"
+
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -146,10 +150,15 @@ bool isLoadable(const char* path) {
 // the OpenMP runtime's code. Mix_Quit unloads FluidSynth, and the runtime with it, so a worker
 // still spinning, or woken later, ran into unmapped code and crashed the game at exit. The
 // runtime, if it is in the process at all, is kept loaded from here on; nothing else changes.
+// (Windows has neither FluidSynth in the mixer nor dlopen.)
+#ifndef _WIN32
 constexpr const char* kOpenMpRuntime = "libgomp.so.1";
+#endif
 
 void keepOpenMpRuntimeLoaded() {
+#ifndef _WIN32
     dlopen(kOpenMpRuntime, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+#endif
 }
 
 } // namespace
@@ -216,6 +225,7 @@ void closeSDL() {
 }
 
 int SDL_main(int argc, char* argv[]) {
+    collectStartupMessages();
     setPaddleShape();
 
     int status = 0;
@@ -236,5 +246,6 @@ int SDL_main(int argc, char* argv[]) {
     }
 
     closeSDL();
+    showStartupMessages();
     return status;
 }
